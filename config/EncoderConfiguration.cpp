@@ -1,0 +1,21 @@
+#include "config/EncoderConfiguration.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrine::config {
+
+std::string_view TextOf(std::span<const char> field) {
+  const auto end = std::find(field.begin(), field.end(), '\0');
+  return {field.data(), static_cast<std::size_t>(end - field.begin())};
+}
+
+void StoreText(std::span<char> field, std::string_view text) {
+  if (field.empty()) return;
+  // The text may alias the field (storing a field's own text back); move, then clear the tail.
+  const std::size_t length = std::min(text.size(), field.size() - 1);
+  std::memmove(field.data(), text.data(), length);
+  std::fill(field.begin() + static_cast<std::ptrdiff_t>(length), field.end(), '\0');
+}
+
+}  // namespace kestrine::config

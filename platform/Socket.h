@@ -1,0 +1,92 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/Wait.h"
+
+namespace kestrine::platform {
+
+#ifdef _WIN32
+using NativeSocket = std::uintptr_t;
+#else
+using NativeSocket = int;
+#endif
+
+enum class ReceiveStatus { Data, Closed, TimedOut, Failed };
+
+struct Received {
+  ReceiveStatus status = ReceiveStatus::Failed;
+  std::size_t count = 0;      // bytes stored when status is Data
+  std::uint32_t fromAddress = 0;  // datagrams only: sender, network order
+  std::uint16_t fromPort = 0;     // datagrams only: sender port, host order
+};
+
+// One IPv4 socket, closed when it goes out of scope. Sockets stay in blocking
+// mode; every wait is bounded and polled in slices so the caller's KeepAlive
+// runs in between. Sending to a peer that has gone never raises SIGPIPE.
+class Socket final {
+ public:
+  Socket() = default;
+  ~Socket();
+  Socket(Socket&& other) noexcept;
+  Socket& operator=(Socket&& other) noexcept;
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+
+  // Invalid on failure (IsValid() is false).
+  [[nodiscard]] static Socket CreateStream();
+  [[nodiscard]] static Socket CreateDatagram();
+
+  [[nodiscard]] bool IsValid() const;
+  [[nodiscard]] NativeSocket Native() const { return handle_; }
+  void Close();
+
+  // Connects within timeout; on failure the socket is closed.
+  bool Connect(std::uint32_t address, std::uint16_t port, std::chrono::milliseconds timeout,
+               const KeepAlive& keepAlive);
+
+  // Sends everything or fails; returns the number of bytes that went out.
+  std::size_t Send(std::span<const std::byte> bytes);
+  // One send call, as much as the system takes; -1 on failure.
+  long SendSome(std::span<const std::byte> bytes);
+  bool SendTo(std::span<const std::byte> bytes, std::uint32_t address, std::uint16_t port);
+
+  // One receive call, after waiting at most timeout for data to arrive.
+  Received Receive(std::span<std::byte> buffer, std::chrono::milliseconds timeout, const KeepAlive& keepAlive);
+  Received ReceiveFrom(std::span<std::byte> buffer, std::chrono::milliseconds timeout, const KeepAlive& keepAlive);
+
+  // Waits until data (or end of stream) is ready, at most timeout.
+  bool WaitReadable(std::chrono::milliseconds timeout, const KeepAlive& keepAlive);
+
+  bool SetBroadcast(bool enabled);
+  bool SetReceiveBufferSize(int bytes);
+  [[nodiscard]] int ReceiveBufferSize() const;
+  bool SetReuseAddress(bool enabled);
+  bool SetNonBlocking(bool enabled);
+  // Makes close() send a reset instead of a graceful end.
+  bool SetAbortiveClose();
+
+  bool Bind(std::uint32_t address, std::uint16_t port);
+  bool Listen(int backlog);
+  [[nodiscard]] Socket Accept();
+  [[nodiscard]] std::uint16_t LocalPort() const;
+
+ private:
+  explicit Socket(NativeSocket handle) : handle_(handle) {}
+
+  NativeSocket handle_ = kInvalid;
+
+#ifdef _WIN32
+  static constexpr NativeSocket kInvalid = ~NativeSocket{0};
+#else
+  static constexpr NativeSocket kInvalid = -1;
+#endif
+};
+
+// Starts the platform's socket layer once per process; false if it cannot start.
+bool StartSocketLayer();
+
+}  // namespace kestrine::platform

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, only those missing.
+# Runs apt-get as root directly, or through sudo for an ordinary user.
+set -eu
+
+packages="g++ cmake ninja-build pkg-config qt6-base-dev libtinyxml-dev libcli11-dev \
+libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils fonts-dejavu-core"
+
+missing=""
+for p in $packages; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  run=""
+elif command -v sudo >/dev/null 2>&1; then
+  run="sudo"
+else
+  echo "These packages are missing and there is no sudo to install them:$missing" >&2
+  exit 1
+fi
+echo "Installing:$missing"
+$run apt-get update -q
+DEBIAN_FRONTEND=noninteractive $run apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,88 @@
+#include "platform/Socket.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <thread>
+
+#include "platform/Ipv4Text.h"
+
+namespace kestrine::platform {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::uint32_t kLoopback = HostToNetwork32(0x7F000001);
+
+Socket ListenOnLoopback() {
+  Socket listener = Socket::CreateStream();
+  EXPECT_TRUE(listener.Bind(kLoopback, 0));
+  EXPECT_TRUE(listener.Listen(4));
+  return listener;
+}
+
+TEST(Socket, ConnectToAPortWithNoListenerFailsAndCloses) {
+  std::uint16_t port = 0;
+  {
+    Socket listener = ListenOnLoopback();
+    port = listener.LocalPort();
+  }
+  Socket client = Socket::CreateStream();
+  EXPECT_FALSE(client.Connect(kLoopback, port, 2000ms, {}));
+  EXPECT_FALSE(client.IsValid());
+}
+
+TEST(Socket, ReceiveWaitsAtMostItsTimeoutAndKeepsTheCallerAlive) {
+  Socket listener = ListenOnLoopback();
+  Socket client = Socket::CreateStream();
+  ASSERT_TRUE(client.Connect(kLoopback, listener.LocalPort(), 2000ms, {}));
+  Socket server = listener.Accept();
+  ASSERT_TRUE(server.IsValid());
+
+  int keepAliveCalls = 0;
+  std::array<std::byte, 4> buffer{};
+  const Received silent = client.Receive(buffer, 100ms, [&] { ++keepAliveCalls; });
+  EXPECT_EQ(silent.status, ReceiveStatus::TimedOut);
+  EXPECT_GT(keepAliveCalls, 0);
+
+  const std::array<std::byte, 3> bytes{std::byte{1}, std::byte{2}, std::byte{3}};
+  ASSERT_EQ(server.Send(bytes), 3u);
+  const Received data = client.Receive(buffer, 2000ms, {});
+  EXPECT_EQ(data.status, ReceiveStatus::Data);
+  EXPECT_EQ(data.count, 3u);
+
+  server.Close();
+  EXPECT_EQ(client.Receive(buffer, 2000ms, {}).status, ReceiveStatus::Closed);
+}
+
+TEST(Socket, SendingToAPeerThatHasGoneDoesNotKillTheProcess) {
+  Socket listener = ListenOnLoopback();
+  Socket client = Socket::CreateStream();
+  ASSERT_TRUE(client.Connect(kLoopback, listener.LocalPort(), 2000ms, {}));
+  {
+    Socket server = listener.Accept();
+    server.SetAbortiveClose();
+  }
+  const std::array<std::byte, 1024> block{};
+  std::size_t sent = block.size();
+  for (int i = 0; i < 100 && sent == block.size(); ++i) sent = client.Send(block);
+  EXPECT_LT(sent, block.size());  // we are still here, and the failure was reported
+}
+
+TEST(Socket, DatagramsCarryTheirSender) {
+  Socket receiver = Socket::CreateDatagram();
+  ASSERT_TRUE(receiver.Bind(kLoopback, 0));
+  Socket sender = Socket::CreateDatagram();
+  ASSERT_TRUE(sender.Bind(kLoopback, 0));
+  const std::array<std::byte, 2> bytes{std::byte{7}, std::byte{9}};
+  ASSERT_TRUE(sender.SendTo(bytes, kLoopback, receiver.LocalPort()));
+  std::array<std::byte, 16> buffer{};
+  const Received got = receiver.ReceiveFrom(buffer, 2000ms, {});
+  ASSERT_EQ(got.status, ReceiveStatus::Data);
+  EXPECT_EQ(got.count, 2u);
+  EXPECT_EQ(got.fromAddress, kLoopback);
+  EXPECT_EQ(got.fromPort, sender.LocalPort());
+}
+
+}  // namespace
+}  // namespace kestrine::platform
