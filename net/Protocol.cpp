@@ -33,10 +33,13 @@ std::string_view AsText(std::span<const std::byte> bytes) {
 
 namespace {
 
-void Append(Bytes& out, std::string_view text) {
-  const auto bytes = AsBytes(text);
-  out.insert(out.end(), bytes.begin(), bytes.end());
+void Append(Bytes& out, const void* data, std::size_t size) {
+  const std::size_t at = out.size();
+  out.resize(at + size);
+  if (size != 0) std::memcpy(out.data() + at, data, size);
 }
+
+void Append(Bytes& out, std::string_view text) { Append(out, text.data(), text.size()); }
 
 }  // namespace
 
@@ -98,8 +101,7 @@ Bytes EncodeSearchRequest() {
 Bytes EncodeSearchReply(std::uint32_t addressNetworkOrder, std::uint16_t deviceType) {
   Bytes out;
   PutLe16(out, static_cast<std::uint16_t>(CMD_SEARCH));
-  const auto* address = reinterpret_cast<const std::byte*>(&addressNetworkOrder);
-  out.insert(out.end(), address, address + sizeof addressNetworkOrder);
+  Append(out, &addressNetworkOrder, sizeof addressNetworkOrder);
   PutLe16(out, deviceType);
   out.push_back(static_cast<std::byte>(Checksum(out)));
   return out;
