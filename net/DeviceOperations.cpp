@@ -1,0 +1,248 @@
+#include "net/DeviceOperations.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "config/ConfigurationDocument.h"
+#include "config/EncoderConfiguration.h"
+#include "config/PageFlags.h"
+#include "net/ControlConnection.h"
+#include "net/MessageRing.h"
+#include "net/OperatorFeedback.h"
+#include "platform/FileReplace.h"
+
+namespace kestrine::net {
+namespace {
+
+std::span<std::byte> Writable(std::span<char> chars) { return std::as_writable_bytes(chars); }
+
+// Checked in this order before anything is sent; the first missing one stops the write.
+struct PasswordCheck {
+  bool (*missing)(const config::EncoderConfiguration&, const PasswordEditors&);
+  MessageStyle style;
+  std::string_view text;
+};
+
+constexpr std::array kPasswordChecks{
+    PasswordCheck{[](const config::EncoderConfiguration&, const PasswordEditors& e) { return e.currentEmpty; },
+                  MessageStyle::Plain, kEnterPassword},
+    PasswordCheck{[](const config::EncoderConfiguration&, const PasswordEditors& e) { return e.newEmpty; },
+                  MessageStyle::Plain, kEnterNewPassword},
+    PasswordCheck{[](const config::EncoderConfiguration& r, const PasswordEditors&) {
+                    return config::TextOf(r.old_password).empty();
+                  },
+                  MessageStyle::Warning, kEnterCorrectPassword},
+    PasswordCheck{[](const config::EncoderConfiguration& r, const PasswordEditors&) {
+                    return config::TextOf(r.new_password).empty();
+                  },
+                  MessageStyle::Warning, kEnterCorrectNewPassword},
+};
+
+// The result text the encoder answered, in its zero-filled buffer.
+using ResultText = std::array<char, kWriteResultBufferSize>;
+
+bool IsSuccess(const ResultText& text) { return text[0] == 'O' && text[1] == 'K'; }
+
+// Exactly "PASSWORD ERR": its twelve letters and a NUL, which the zero-filled buffer supplies.
+bool IsPasswordError(const ResultText& text) {
+  return std::memcmp(text.data(), kPasswordErrorText.data(), kPasswordErrorText.size()) == 0 &&
+         text[kPasswordErrorText.size()] == '\0';
+}
+
+}  // namespace
+
+struct DeviceOperations::WriteResult {
+  bool exchanged = false;  // the connection was opened and the document sent
+  ResultText text{};
+};
+
+DeviceOperations::DeviceOperations(const NetworkSettings& settings, OperatorFeedback& feedback,
+                                   std::optional<std::filesystem::path> documentFolder)
+    : settings_(settings), feedback_(feedback), documentFolder_(std::move(documentFolder)) {}
+
+void DeviceOperations::Warn(std::string_view text) {
+  feedback_.ShowMessage(MessageStyle::Warning, MessageOwner::MainWindow, text);
+}
+
+void DeviceOperations::KeepDocument(std::string_view fileName, std::string_view document, bool ownerOnly) {
+  if (!documentFolder_) return;
+  // A file that cannot be written is skipped; the operation goes on.
+  (void)platform::ReplaceFile(*documentFolder_ / fileName, document,
+                              ownerOnly ? platform::FileAccess::OwnerOnly : platform::FileAccess::Shared);
+}
+
+int DeviceOperations::QueryDeviceMessages(const config::EncoderConfiguration& entry) {
+  MessageRing ring{};
+  std::array<std::byte, 1> oldest{};
+  {
+    WaitScope wait(feedback_);
+    ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
+    if (!OpenReporting(connection, entry.ipAddr, feedback_)) return kUnreachable;
+    connection.SendRequest(CMD_GET_MESSAGE);
+    connection.AwaitReply();
+
+    std::uint32_t cmd = 0;
+    std::int32_t length = 0;
+    if (!connection.ReceiveUint32(cmd) || cmd != CMD_GET_MESSAGE) return kUnreachable;
+    connection.ReceiveField(oldest);
+    if (!connection.ReceiveInt32(length) || length <= 0) return kUnreachable;
+    const std::size_t wanted = std::min(static_cast<std::size_t>(length), ring.size());
+    if (connection.ReceiveBody(Writable(ring), wanted) != wanted) return kUnreachable;
+  }
+  feedback_.ClearLog();
+  const int oldestSlot = static_cast<std::int8_t>(std::to_integer<std::uint8_t>(oldest[0]));
+  for (const std::string_view line : MessageLinesOldestFirst(ring, oldestSlot)) {
+    feedback_.AddLogLine(line, LogLineKind::DeviceMessage);
+  }
+  return kReachable;
+}
+
+int DeviceOperations::ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags) {
+  if (QueryDeviceMessages(entry) != kReachable) {
+    feedback_.SetNodeImage(kImageUnanswered);
+    feedback_.ShowMessage(MessageStyle::Warning, MessageOwner::DeviceTree, kConnectDeviceFailed);
+    return 0;
+  }
+  feedback_.SetNodeImage(kImageAnswered);
+  const int result = ReadConfigurationDocument(entry, flags);
+  feedback_.RefreshPage();
+  return result;
+}
+
+ConfigurationFetch DeviceOperations::FetchConfigurationDocument(std::uint32_t ipAddr) {
+  ConfigurationFetch fetch;
+  WaitScope wait(feedback_);
+  ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
+  if (!OpenReporting(connection, ipAddr, feedback_)) {
+    fetch.failure = ReadFailure::Connection;
+    return fetch;
+  }
+  connection.SendRequest(CMD_GETXML);
+  connection.AwaitReply();
+
+  std::uint32_t cmd = 0;
+  if (!connection.ReceiveUint32(cmd)) {
+    Warn(kReadConfigurationFailed);
+    fetch.failure = ReadFailure::NoCommand;
+    return fetch;
+  }
+  if (cmd != CMD_GETXML) {
+    fetch.failure = ReadFailure::WrongCommand;
+    return fetch;
+  }
+  if (!connection.ReceiveInt32(fetch.length)) {
+    fetch.failure = ReadFailure::NoLength;
+    return fetch;
+  }
+  if (fetch.length < 0 || fetch.length > kMaxDocumentLength) {
+    fetch.failure = ReadFailure::BadLength;
+    return fetch;
+  }
+  fetch.document.assign(static_cast<std::size_t>(fetch.length), '\0');
+  if (connection.ReceiveBody(Writable(fetch.document), fetch.document.size()) != fetch.document.size()) {
+    fetch.document.clear();
+    fetch.failure = ReadFailure::IncompleteBody;
+  }
+  return fetch;
+}
+
+int DeviceOperations::ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                                ReadFailure* failure) {
+  flags.passwordAccepted = false;
+  const ConfigurationFetch fetch = FetchConfigurationDocument(entry.ipAddr);
+  if (failure) *failure = fetch.failure;
+  if (fetch.failure != ReadFailure::None) return 0;
+
+  KeepDocument(kReceivedDocumentFile, fetch.document, false);
+  const int accepted = config::LoadConfigurationDocument(fetch.document, entry);
+  if (accepted != 0) {
+    entry.configurationRead = 1;
+    feedback_.RefreshPage();
+  }
+  return accepted;
+}
+
+int DeviceOperations::WriteConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                         const PasswordEditors& editors) {
+  if (QueryDeviceMessages(entry) != kReachable) {
+    feedback_.SetNodeImage(kImageUnanswered);
+    return 0;
+  }
+  return SendConfiguration(entry, flags, editors);
+}
+
+bool DeviceOperations::PasswordsPresent(const config::EncoderConfiguration& entry, const PasswordEditors& editors) {
+  for (const PasswordCheck& check : kPasswordChecks) {
+    if (check.missing(entry, editors)) {
+      feedback_.ShowMessage(check.style, MessageOwner::MainWindow, check.text);
+      return false;
+    }
+  }
+  return true;
+}
+
+DeviceOperations::WriteResult DeviceOperations::ExchangeDocument(std::uint32_t ipAddr, std::string_view document) {
+  WriteResult result;
+  WaitScope wait(feedback_);
+  ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
+  if (!OpenReporting(connection, ipAddr, feedback_)) return result;
+  if (!connection.SendRequest(CMD_SENDXML, document)) {
+    Warn(kSendXmlFailed);
+    return result;
+  }
+  result.exchanged = true;
+  connection.AwaitReply();
+
+  std::uint32_t cmd = 0;
+  if (!connection.ReceiveUint32(cmd)) Warn(kRecvCmdFailed);
+  std::int32_t length = 0;
+  if (!connection.ReceiveInt32(length)) {
+    Warn(kRecvRlenFailed);
+    return result;
+  }
+  // A negative length can never be met; a longer text than the buffer is judged on what the buffer holds.
+  const std::size_t wanted = length < 0 ? 0 : std::min(static_cast<std::size_t>(length), result.text.size());
+  if (length < 0 || connection.ReceiveBody(Writable(result.text), wanted) != wanted) Warn(kRecvRetFailed);
+  return result;
+}
+
+int DeviceOperations::SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                        const PasswordEditors& editors) {
+  if (!PasswordsPresent(entry, editors)) return 0;
+  const std::string document = config::BuildConfigurationDocument(entry);
+  KeepDocument(kSentDocumentFile, document, true);
+
+  const WriteResult result = ExchangeDocument(entry.ipAddr, document);
+  if (!result.exchanged) return 0;
+  if (IsSuccess(result.text)) {
+    feedback_.ShowMessage(MessageStyle::Tip, MessageOwner::MainWindow, kWriteSucceeded);
+    if (flags.bitrateModified) {
+      feedback_.AddLogLine(kBitrateNotice, LogLineKind::ProgramNotice);
+      feedback_.Pause(settings_.timings.rereadPause);
+      ReadConfigurationDocument(entry, flags);
+      flags.bitrateModified = false;
+    }
+    return 1;
+  }
+  Warn(IsPasswordError(result.text) ? kPasswordError : kWriteFailed);
+  return 0;
+}
+
+int DeviceOperations::SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd) {
+  WaitScope wait(feedback_);
+  ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
+  if (!OpenReporting(connection, entry.ipAddr, feedback_)) return 0;
+  // Nothing is received; a request that could not even be sent is not reported as sent.
+  return connection.SendRequest(cmd) ? 1 : 0;
+}
+
+int DeviceOperations::StartStreaming(const config::EncoderConfiguration& entry) {
+  return SendStreamCommand(entry, CMD_TS_START);
+}
+
+int DeviceOperations::StopStreaming(const config::EncoderConfiguration& entry) {
+  return SendStreamCommand(entry, CMD_TS_STOP);
+}
+
+}  // namespace kestrine::net

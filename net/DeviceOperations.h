@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "net/Timings.h"
+
+namespace kestrine::config {
+struct EncoderConfiguration;
+struct PageFlags;
+}  // namespace kestrine::config
+
+namespace kestrine::net {
+
+class OperatorFeedback;
+
+// Results, by the program's convention: non-zero success, 0 failure, -1 unreachable.
+inline constexpr int kReachable = 1;
+inline constexpr int kUnreachable = -1;
+
+inline constexpr std::string_view kConnectDeviceFailed = "Connect Device Failed !";
+inline constexpr std::string_view kReadConfigurationFailed = "Read Device Configuration Failed !";
+inline constexpr std::string_view kEnterPassword = "Please enter password!";
+inline constexpr std::string_view kEnterNewPassword = "Please enter new password!";
+inline constexpr std::string_view kEnterCorrectPassword = "Please enter correct passowrd !";
+inline constexpr std::string_view kEnterCorrectNewPassword = "Please enter correct newPassowrd !";
+inline constexpr std::string_view kRecvCmdFailed = "Recv sendxml cmd failed !";
+inline constexpr std::string_view kRecvRlenFailed = "Recv sendxml rlen failed !";
+inline constexpr std::string_view kRecvRetFailed = "Recv sendxml ret failed !";
+inline constexpr std::string_view kWriteSucceeded = "Set Configuration Success !";
+inline constexpr std::string_view kPasswordError = "Password Error !";
+inline constexpr std::string_view kWriteFailed = "Set Configuration Failed !";
+inline constexpr std::string_view kBitrateNotice = "Bitrate have been modified,read the device again !";
+
+inline constexpr std::string_view kReceivedDocumentFile = "in.xml";
+inline constexpr std::string_view kSentDocumentFile = "out.xml";
+
+// Why a read of the configuration document ended without a document. Only the
+// connection stages and a missing command word have a message of their own.
+enum class ReadFailure { None, Connection, NoCommand, WrongCommand, NoLength, BadLength, IncompleteBody };
+
+struct ConfigurationFetch {
+  ReadFailure failure = ReadFailure::None;
+  std::int32_t length = 0;  // the reply's len field, once it came
+  std::string document;     // the body exactly as received
+};
+
+// Whether the page's two password editors hold any text.
+struct PasswordEditors {
+  bool currentEmpty = true;
+  bool newEmpty = true;
+};
+
+// The five operations on one encoder's record, in the order of steps and with
+// the messages the operator knows. They run to their end on the caller's
+// thread; everything they show goes through the feedback.
+class DeviceOperations final {
+ public:
+  // documentFolder: where "in.xml" and "out.xml" are kept; none, not kept.
+  DeviceOperations(const NetworkSettings& settings, OperatorFeedback& feedback,
+                   std::optional<std::filesystem::path> documentFolder = std::nullopt);
+
+  // Command 1007: refills the log from the encoder's message ring. kReachable or kUnreachable.
+  int QueryDeviceMessages(const config::EncoderConfiguration& entry);
+
+  // The reachability check, the read, and the page refresh.
+  int ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags);
+  // The read alone: command 1004, "in.xml", the document into the record. 1 when accepted.
+  int ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                ReadFailure* failure = nullptr);
+  // Command 1004 only: the document exactly as it came.
+  ConfigurationFetch FetchConfigurationDocument(std::uint32_t ipAddr);
+
+  // The reachability check, then SendConfiguration. 1 on success.
+  int WriteConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags, const PasswordEditors& editors);
+  // The password checks, "out.xml", command 1003, the result judged, and the
+  // re-read after a bitrate change. 1 on success.
+  int SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags, const PasswordEditors& editors);
+
+  // Commands 1005 / 1006: sent, then the connection is closed at once. 1 when sent.
+  int StartStreaming(const config::EncoderConfiguration& entry);
+  int StopStreaming(const config::EncoderConfiguration& entry);
+
+ private:
+  struct WriteResult;
+
+  bool PasswordsPresent(const config::EncoderConfiguration& entry, const PasswordEditors& editors);
+  WriteResult ExchangeDocument(std::uint32_t ipAddr, std::string_view document);
+  int SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd);
+  void KeepDocument(std::string_view fileName, std::string_view document, bool ownerOnly);
+  void Warn(std::string_view text);
+
+  NetworkSettings settings_;
+  OperatorFeedback& feedback_;
+  std::optional<std::filesystem::path> documentFolder_;
+};
+
+}  // namespace kestrine::net

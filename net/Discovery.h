@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "net/Timings.h"
+
+namespace kestrine::net {
+
+class OperatorFeedback;
+
+// Receives each accepted encoder address as dotted text, in order of arrival.
+// Repeats are passed on as they come: keeping one entry per address is the receiver's business.
+using DeviceFound = std::function<void(const std::string& address)>;
+
+struct SearchSummary {
+  bool requestSent = false;
+  std::size_t accepted = 0;  // replies handed on
+  std::size_t ignored = 0;   // datagrams that were not well-formed encoder replies
+};
+
+// Receive buffer asked of the system for the discovery socket, so that a burst
+// of replies from a large fleet is not dropped while we read.
+inline constexpr int kDiscoveryReceiveBuffer = 4 * 1024 * 1024;
+
+// Broadcasts the search request to broadcastAddress (host order) on the
+// discovery port and hands on every well-formed reply that arrives within the
+// discovery window. Shows no message; a request that cannot be sent ends it silently.
+SearchSummary SearchDevices(std::uint32_t broadcastAddress, const NetworkSettings& settings, OperatorFeedback& feedback,
+                            const DeviceFound& found);
+
+// The broadcast address offered for a search: this host's first address with
+// 255 as its last byte (host order). None when the host name does not resolve.
+[[nodiscard]] std::optional<std::uint32_t> ProposedBroadcastAddress();
+
+}  // namespace kestrine::net
