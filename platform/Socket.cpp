@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -261,6 +262,11 @@ bool Socket::SetAbortiveClose() {
   value.l_onoff = 1;
   value.l_linger = 0;
   return ::setsockopt(handle_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value), sizeof value) == 0;
+}
+
+bool Socket::SetNoDelay(bool enabled) {
+  const int value = enabled ? 1 : 0;
+  return ::setsockopt(handle_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&value), sizeof value) == 0;
 }
 
 bool Socket::Bind(std::uint32_t address, std::uint16_t port) {

@@ -68,6 +68,8 @@ class Socket final {
   bool SetNonBlocking(bool enabled);
   // Makes close() send a reset instead of a graceful end.
   bool SetAbortiveClose();
+  // Sends small writes at once instead of holding them for the peer's acknowledgement.
+  bool SetNoDelay(bool enabled);
 
   bool Bind(std::uint32_t address, std::uint16_t port);
   bool Listen(int backlog);
