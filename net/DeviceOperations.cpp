@@ -148,10 +148,11 @@ ConfigurationFetch DeviceOperations::FetchConfigurationDocument(std::uint32_t ip
 }
 
 int DeviceOperations::ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                                ReadFailure* failure) {
+                                                ConfigurationFetch* fetchOut) {
   flags.passwordAccepted = false;
-  const ConfigurationFetch fetch = FetchConfigurationDocument(entry.ipAddr);
-  if (failure) *failure = fetch.failure;
+  ConfigurationFetch local;
+  ConfigurationFetch& fetch = fetchOut ? *fetchOut : local;
+  fetch = FetchConfigurationDocument(entry.ipAddr);
   if (fetch.failure != ReadFailure::None) return 0;
 
   KeepDocument(kReceivedDocumentFile, fetch.document, false);

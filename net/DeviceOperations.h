@@ -69,8 +69,9 @@ class DeviceOperations final {
   // The reachability check, the read, and the page refresh.
   int ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags);
   // The read alone: command 1004, "in.xml", the document into the record. 1 when accepted.
+  // `fetch`, when given, receives how the exchange went and the document as it came.
   int ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                ReadFailure* failure = nullptr);
+                                ConfigurationFetch* fetch = nullptr);
   // Command 1004 only: the document exactly as it came.
   ConfigurationFetch FetchConfigurationDocument(std::uint32_t ipAddr);
 

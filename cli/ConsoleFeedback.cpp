@@ -1,0 +1,35 @@
+#include "cli/ConsoleFeedback.h"
+
+#include <utility>
+
+namespace kestrine::cli {
+
+void JobOutput::Print(Stream stream, std::string_view prefix, std::string_view text) {
+  // Some of the system's texts carry their own line feed; a line gets exactly one.
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  std::string line(prefix);
+  line += text;
+  lines.push_back({stream, std::move(line)});
+}
+
+ConsoleFeedback::ConsoleFeedback(JobOutput& output, std::string outPrefix, std::string errPrefix)
+    : output_(output), outPrefix_(std::move(outPrefix)), errPrefix_(std::move(errPrefix)) {}
+
+void ConsoleFeedback::ShowMessage(net::MessageStyle style, net::MessageOwner /*owner*/, std::string_view text) {
+  if (style == net::MessageStyle::Tip) {
+    Say(text);
+  } else {
+    Error(text);
+  }
+}
+
+void ConsoleFeedback::AddLogLine(std::string_view text, net::LogLineKind /*kind*/) { Say(text); }
+
+bool ConsoleFeedback::ErrorShown() const {
+  for (const JobOutput::Line& line : output_.lines) {
+    if (line.stream == Stream::Err) return true;
+  }
+  return false;
+}
+
+}  // namespace kestrine::cli

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/OperatorFeedback.h"
+
+namespace kestrine::cli {
+
+enum class Stream { Out, Err };
+
+// What one encoder's job printed, kept until it is its turn to be shown.
+struct JobOutput {
+  struct Line {
+    Stream stream;
+    std::string text;
+  };
+  std::vector<Line> lines;
+
+  void Print(Stream stream, std::string_view prefix, std::string_view text);
+};
+
+// The operations' messages as lines: tips and log lines on stdout, warnings and
+// plain messages on stderr, each behind its stream's prefix ("ADDR: " or nothing).
+class ConsoleFeedback final : public net::OperatorFeedback {
+ public:
+  ConsoleFeedback(JobOutput& output, std::string outPrefix, std::string errPrefix);
+
+  void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
+  void ClearLog() override {}
+  void AddLogLine(std::string_view text, net::LogLineKind kind) override;
+  void SetNodeImage(int /*image*/) override {}
+  void RefreshPage() override {}
+  void BeginWait() override {}
+  void EndWait() override {}
+
+  void Error(std::string_view text) { output_.Print(Stream::Err, errPrefix_, text); }
+  void Say(std::string_view text) { output_.Print(Stream::Out, outPrefix_, text); }
+  [[nodiscard]] bool ErrorShown() const;
+
+ private:
+  JobOutput& output_;
+  std::string outPrefix_;
+  std::string errPrefix_;
+};
+
+}  // namespace kestrine::cli

@@ -1,0 +1,123 @@
+#include "cli/RecordPrinter.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+
+#include "config/EncoderConfiguration.h"
+#include "config/RecordFields.h"
+
+#ifndef _WIN32
+#include <iconv.h>
+#endif
+
+namespace kestrine::cli {
+namespace {
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t extra = 0;
+    if (lead < 0x80) {
+      extra = 0;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      extra = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      extra = 2;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      extra = 3;
+    } else {
+      return false;
+    }
+    if (i + extra >= text.size() && extra != 0) return false;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+std::optional<std::string> DecodeGb(std::string_view bytes) {
+#ifdef _WIN32
+  (void)bytes;
+  return std::nullopt;
+#else
+  // GB18030 is a superset of GB2312, so every GB2312 text decodes with it.
+  iconv_t converter = ::iconv_open("UTF-8", "GB18030");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string in(bytes);
+  std::string out(in.size() * 4 + 4, '\0');
+  char* inPtr = in.data();
+  std::size_t inLeft = in.size();
+  char* outPtr = out.data();
+  std::size_t outLeft = out.size();
+  const std::size_t rc = ::iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
+  ::iconv_close(converter);
+  if (rc == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
+#endif
+}
+
+void AppendEscaped(std::string& out, std::string_view utf8, bool bytesAsLatin1) {
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out += "\\\""; continue;
+      case '\\': out += "\\\\"; continue;
+      case '\n': out += "\\n"; continue;
+      case '\r': out += "\\r"; continue;
+      case '\t': out += "\\t"; continue;
+      default: break;
+    }
+    if (byte < 0x20 || (bytesAsLatin1 && byte >= 0x80)) {
+      std::array<char, 8> escape{};
+      std::snprintf(escape.data(), escape.size(), "\\u%04x", byte);
+      out += escape.data();
+    } else {
+      out += c;
+    }
+  }
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view bytes) {
+  std::string out = "\"";
+  if (IsValidUtf8(bytes)) {
+    AppendEscaped(out, bytes, false);
+  } else if (const std::optional<std::string> decoded = DecodeGb(bytes)) {
+    AppendEscaped(out, *decoded, false);
+  } else {
+    AppendEscaped(out, bytes, true);
+  }
+  out += '"';
+  return out;
+}
+
+std::string FormatRecordLines(const config::EncoderConfiguration& record) {
+  std::string out;
+  for (const config::RecordField& field : config::RecordFields()) {
+    out.append(field.name).append("=").append(config::FormatFieldValue(field, record)).append("\n");
+  }
+  return out;
+}
+
+std::string FormatRecordJson(const config::EncoderConfiguration& record) {
+  std::string out = "{";
+  bool first = true;
+  for (const config::RecordField& field : config::RecordFields()) {
+    out += first ? "\n  " : ",\n  ";
+    first = false;
+    out += JsonString(field.name);
+    out += ": ";
+    const std::string value = config::FormatFieldValue(field, record);
+    out += field.kind == config::FieldKind::Number ? value : JsonString(value);
+  }
+  out += "\n}\n";
+  return out;
+}
+
+}  // namespace kestrine::cli
