@@ -10,7 +10,9 @@ struct EncoderConfiguration;
 
 // Fills the record from a received document (the bytes as they came). Returns 1
 // when the document was accepted and 0 when it was not (empty, unparsable, or a
-// root other than "tavrix"); a refused document changes no field.
+// root other than "tavrix"); a refused document changes no field. Only elements
+// are matched by name, and a leaf counts as having text when its first child is
+// text (comments and nested elements are not a value).
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record);
 
 // The document a write sends, line for line. Stores back into the record what it
