@@ -27,7 +27,9 @@ TEST(FleetRunner, PrintsInTheOrderGivenWhateverOrderJobsFinishIn) {
         }
         if (index == 1) secondStarted = true;
         // The first job can only finish once the second runs beside it.
-        if (index == 0) EXPECT_TRUE(test::Eventually([&] { return secondStarted.load(); }));
+        if (index == 0) {
+          EXPECT_TRUE(test::Eventually([&] { return secondStarted.load(); }));
+        }
         // Later jobs finish first.
         std::this_thread::sleep_for(std::chrono::milliseconds(5 * (8 - static_cast<int>(index))));
         output.Print(Stream::Out, "", "job " + std::to_string(index));
