@@ -1,0 +1,21 @@
+#include "sim/FleetCore.h"
+
+#include <array>
+
+#include "platform/Ipv4Text.h"
+
+namespace kestrine::sim {
+
+void FleetCore::WakeServingThread() {
+  const std::array<std::byte, 1> poke{std::byte{1}};
+  wakeSender.SendTo(poke, platform::HostToNetwork32(0x7F000001), wakePort);
+}
+
+void FleetCore::ApplyChanges(std::unique_lock<std::mutex>& lock) {
+  if (!running) return;
+  const std::uint64_t mine = ++changesRequested;
+  WakeServingThread();
+  changesApplied.wait(lock, [&] { return changesDone >= mine || !running; });
+}
+
+}  // namespace kestrine::sim

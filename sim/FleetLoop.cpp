@@ -1,0 +1,282 @@
+#include "sim/FleetLoop.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+#include "platform/Ipv4Text.h"
+#include "platform/SocketPoll.h"
+#include "sim/DiscoveryReplies.h"
+#include "sim/FleetCore.h"
+
+namespace kestrine::sim {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Bounds that keep a misbehaving client from exhausting the simulator.
+constexpr std::size_t kMaxConnections = 8192;
+constexpr std::size_t kMaxQueuedBytes = 1024 * 1024;  // replies a client asked for but does not read
+constexpr int kAcceptsPerWake = 64;
+constexpr int kDatagramsPerWake = 64;
+constexpr int kListenBacklog = 128;
+constexpr auto kRetryPause = 50ms;
+constexpr auto kLongestSleep = 1000ms;
+
+std::string Describe(std::string_view what, std::uint32_t address, std::uint16_t port, int error) {
+  return std::string(what) + " " + platform::FormatIpv4(address) + ":" + std::to_string(port) + ": " +
+         std::strerror(error);
+}
+
+}  // namespace
+
+platform::Socket OpenControlListener(std::uint32_t address, std::uint16_t port, std::string& error) {
+  platform::Socket listener = platform::Socket::CreateStream();
+  if (!listener.IsValid()) {
+    error = Describe("cannot create a socket for", address, port, errno);
+    return {};
+  }
+  // Reopening after a refusal must not wait for the TIME_WAIT of earlier connections.
+  listener.SetReuseAddress(true);
+  if (!listener.Bind(address, port) || !listener.Listen(kListenBacklog) || !listener.SetNonBlocking(true)) {
+    error = Describe("cannot listen on", address, port, errno);
+    return {};
+  }
+  return listener;
+}
+
+FleetLoop::FleetLoop(FleetCore& core, Sockets sockets)
+    : core_(core), discovery_(std::move(sockets.discovery)), wake_(std::move(sockets.wake)) {
+  listeners_.reserve(sockets.listeners.size());
+  for (platform::Socket& socket : sockets.listeners) listeners_.push_back(Listener{std::move(socket), {}});
+}
+
+void FleetLoop::Run() {
+  std::vector<platform::PollEntry> entries;
+  std::vector<Watched> watched;
+  while (ApplySettings(Clock::now())) {
+    WatchSockets(Clock::now(), entries, watched);
+    platform::PollSockets(entries, TimeToNextEvent(Clock::now()));
+
+    const Clock::time_point now = Clock::now();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const platform::PollEntry& entry = entries[i];
+      const bool ready = entry.readable || entry.broken;
+      switch (watched[i].role) {
+        case Role::Wake:
+          if (ready) DrainWake();
+          break;
+        case Role::Discovery:
+          if (ready) ServeDiscovery();
+          break;
+        case Role::Listener:
+          if (ready) AcceptOn(watched[i].index, now);
+          break;
+        case Role::Connection: {
+          Connection& connection = connections_[watched[i].index];
+          if (ready && entry.wantRead) ReadFrom(connection, now);
+          Pump(connection, now, entry.writable || (entry.broken && entry.wantWrite));
+          break;
+        }
+      }
+    }
+    // Timers of connections that were not watched this round (waiting for a due time).
+    for (Connection& connection : connections_) Pump(connection, now, false);
+    std::erase_if(connections_, [](const Connection& c) { return c.finished; });
+  }
+}
+
+bool FleetLoop::ApplySettings(Clock::time_point now) {
+  std::lock_guard lock(core_.mutex);
+  if (core_.stopping) return false;
+  const std::uint64_t requested = core_.changesRequested;
+  for (std::size_t i = 0; i < listeners_.size(); ++i) {
+    EncoderState& encoder = core_.encoders[i];
+    Listener& listener = listeners_[i];
+    if (encoder.RefusesConnections()) {
+      listener.socket.Close();
+    } else if (!listener.socket.IsValid() && now >= listener.quietUntil) {
+      std::string ignored;
+      listener.socket = OpenControlListener(encoder.Address(), encoder.ControlPort(), ignored);
+      if (!listener.socket.IsValid()) listener.quietUntil = now + kRetryPause;
+    }
+    encoder.SetListening(listener.socket.IsValid());
+  }
+  if (core_.changesDone != requested) {
+    core_.changesDone = requested;
+    core_.changesApplied.notify_all();
+  }
+  return true;
+}
+
+void FleetLoop::WatchSockets(Clock::time_point now, std::vector<platform::PollEntry>& entries,
+                             std::vector<Watched>& watched) {
+  entries.clear();
+  watched.clear();
+  const auto watch = [&](const platform::Socket& socket, bool read, bool write, Role role, std::size_t index) {
+    entries.push_back(platform::PollEntry{socket.Native(), read, write});
+    watched.push_back(Watched{role, index});
+  };
+  watch(wake_, true, false, Role::Wake, 0);
+  if (discovery_.IsValid()) watch(discovery_, true, false, Role::Discovery, 0);
+  if (connections_.size() < kMaxConnections) {
+    for (std::size_t i = 0; i < listeners_.size(); ++i) {
+      if (listeners_[i].socket.IsValid() && now >= listeners_[i].quietUntil) {
+        watch(listeners_[i].socket, true, false, Role::Listener, i);
+      }
+    }
+  }
+  for (std::size_t i = 0; i < connections_.size(); ++i) {
+    const Connection& connection = connections_[i];
+    const bool read = !connection.peerClosed && !connection.closing;
+    const bool write = WantsToWrite(connection, now);
+    // A socket watched for nothing would still report a hang-up on every round.
+    if (read || write) watch(connection.socket, read, write, Role::Connection, i);
+  }
+}
+
+std::chrono::milliseconds FleetLoop::TimeToNextEvent(Clock::time_point now) const {
+  Clock::time_point next = now + kLongestSleep;
+  for (const Connection& connection : connections_) {
+    if (!connection.steps.empty() && connection.frontDue > now) next = std::min(next, connection.frontDue);
+  }
+  for (const Listener& listener : listeners_) {
+    if (listener.quietUntil > now) next = std::min(next, listener.quietUntil);
+  }
+  return std::chrono::ceil<std::chrono::milliseconds>(next - now);
+}
+
+void FleetLoop::DrainWake() {
+  std::array<std::byte, 16> buffer{};
+  for (int i = 0; i < kDatagramsPerWake; ++i) {
+    if (wake_.ReceiveFrom(buffer, 0ms, {}).status != platform::ReceiveStatus::Data) break;
+  }
+}
+
+void FleetLoop::ServeDiscovery() {
+  std::array<std::byte, 64> buffer{};
+  for (int i = 0; i < kDatagramsPerWake; ++i) {
+    const platform::Received received = discovery_.ReceiveFrom(buffer, 0ms, {});
+    if (received.status != platform::ReceiveStatus::Data) break;
+    if (received.fromPort == 0 || !IsSearchRequest(std::span(buffer).first(received.count))) continue;
+
+    std::vector<net::Bytes> replies;
+    {
+      std::lock_guard lock(core_.mutex);
+      replies.reserve(core_.encoders.size());
+      for (const EncoderState& encoder : core_.encoders) {
+        const DiscoveryFaults& faults = encoder.Discovery();
+        net::Bytes reply = BuildDiscoveryReply(encoder.Address(), faults.mode);
+        if (reply.empty()) continue;
+        for (int n = 0; n < faults.repeat; ++n) replies.push_back(reply);
+      }
+    }
+    // Only ever to whoever asked: the simulator sends nothing of its own accord.
+    for (const net::Bytes& reply : replies) discovery_.SendTo(reply, received.fromAddress, received.fromPort);
+  }
+}
+
+void FleetLoop::AcceptOn(std::size_t encoder, Clock::time_point now) {
+  Listener& listener = listeners_[encoder];
+  for (int i = 0; i < kAcceptsPerWake && connections_.size() < kMaxConnections; ++i) {
+    platform::Socket socket = listener.socket.Accept();
+    if (!socket.IsValid()) {
+      // Out of descriptors, or the client gave up before we took it: don't spin on it.
+      if (i == 0) listener.quietUntil = now + kRetryPause;
+      return;
+    }
+    socket.SetNonBlocking(true);
+    socket.SetNoDelay(true);
+    Connection connection;
+    connection.socket = std::move(socket);
+    connection.encoder = encoder;
+    connections_.push_back(std::move(connection));
+  }
+}
+
+void FleetLoop::ReadFrom(Connection& connection, Clock::time_point now) {
+  std::array<std::byte, 16 * 1024> buffer{};
+  const platform::Received received = connection.socket.Receive(buffer, 0ms, {});
+  switch (received.status) {
+    case platform::ReceiveStatus::Data:
+      connection.reader.Feed(std::span(buffer).first(received.count));
+      HandleRequests(connection, now);
+      break;
+    case platform::ReceiveStatus::Closed:
+      connection.peerClosed = true;
+      break;
+    case platform::ReceiveStatus::TimedOut:
+      break;
+    case platform::ReceiveStatus::Failed:
+      connection.finished = true;
+      break;
+  }
+}
+
+void FleetLoop::HandleRequests(Connection& connection, Clock::time_point now) {
+  ControlRequest request;
+  while (!connection.closing && !connection.finished) {
+    const RequestReader::Status status = connection.reader.Next(request);
+    if (status == RequestReader::Status::NeedMore) return;
+    if (status == RequestReader::Status::Refused) {
+      connection.finished = true;
+      return;
+    }
+    std::vector<ReplyStep> steps;
+    {
+      std::lock_guard lock(core_.mutex);
+      steps = core_.encoders[connection.encoder].Handle(request, now);
+    }
+    Enqueue(connection, std::move(steps), now);
+  }
+}
+
+void FleetLoop::Enqueue(Connection& connection, std::vector<ReplyStep> steps, Clock::time_point now) {
+  for (ReplyStep& step : steps) {
+    if (connection.steps.empty()) {
+      connection.frontDue = now + step.delay;
+      connection.sentOfFront = 0;
+    }
+    connection.closing = connection.closing || step.closeAfter;
+    connection.queuedBytes += step.bytes.size();
+    connection.steps.push_back(std::move(step));
+  }
+  if (connection.queuedBytes > kMaxQueuedBytes) connection.finished = true;
+}
+
+bool FleetLoop::WantsToWrite(const Connection& connection, Clock::time_point now) const {
+  return !connection.finished && !connection.steps.empty() && now >= connection.frontDue &&
+         connection.sentOfFront < connection.steps.front().bytes.size();
+}
+
+void FleetLoop::Pump(Connection& connection, Clock::time_point now, bool writable) {
+  while (!connection.finished && !connection.steps.empty() && now >= connection.frontDue) {
+    ReplyStep& front = connection.steps.front();
+    if (connection.sentOfFront < front.bytes.size()) {
+      if (!writable) return;
+      writable = false;  // one send per readiness; the next round tells whether there is room
+      const long sent = connection.socket.SendSome(std::span<const std::byte>(front.bytes).subspan(connection.sentOfFront));
+      if (sent <= 0) {
+        connection.finished = true;
+        return;
+      }
+      connection.sentOfFront += static_cast<std::size_t>(sent);
+      if (connection.sentOfFront < front.bytes.size()) return;
+    }
+    const bool closeNow = front.closeAfter;
+    connection.queuedBytes -= front.bytes.size();
+    connection.steps.pop_front();
+    connection.sentOfFront = 0;
+    if (closeNow) {
+      connection.finished = true;
+      return;
+    }
+    if (!connection.steps.empty()) connection.frontDue = now + connection.steps.front().delay;
+  }
+  if (connection.steps.empty() && connection.peerClosed) connection.finished = true;
+}
+
+}  // namespace kestrine::sim
