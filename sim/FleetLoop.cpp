@@ -22,7 +22,7 @@ constexpr std::size_t kMaxConnections = 8192;
 constexpr std::size_t kMaxQueuedBytes = 1024 * 1024;  // replies a client asked for but does not read
 constexpr int kAcceptsPerWake = 64;
 constexpr int kDatagramsPerWake = 64;
-constexpr int kListenBacklog = 128;
+constexpr int kListenBacklog = 1024;  // bursts of short connections must not overflow it
 constexpr auto kRetryPause = 50ms;
 constexpr auto kLongestSleep = 1000ms;
 
@@ -222,6 +222,8 @@ void FleetLoop::HandleRequests(Connection& connection, Clock::time_point now) {
     const RequestReader::Status status = connection.reader.Next(request);
     if (status == RequestReader::Status::NeedMore) return;
     if (status == RequestReader::Status::Refused) {
+      // A reset, not a graceful close: garbage leaves no TIME_WAIT behind to trip up later connects.
+      connection.socket.SetAbortiveClose();
       connection.finished = true;
       return;
     }
