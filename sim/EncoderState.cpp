@@ -76,12 +76,15 @@ std::string EncoderState::ApplyDocument(std::string_view document) {
     return std::string(net::kPasswordErrorText);
   }
   const std::string newPassword(config::TextOf(incoming.new_password));
+  // Both are requests, carried out once; the encoder never reports them back as set.
+  const bool restoreDefaults = incoming.default_parameter != 0;
+  const bool restart = incoming.restart != 0;
   KeepReportedFields(record_, incoming);
-  if (incoming.default_parameter != 0) {
+  if (restoreDefaults) {
     incoming = factory_;
     LogEvent(events::kDefaultsRestored);
   }
-  if (incoming.restart != 0) LogEvent(events::kRestartRequested);
+  if (restart) LogEvent(events::kRestartRequested);
   incoming.default_parameter = 0;
   incoming.restart = 0;
   DeriveBitrates(incoming);

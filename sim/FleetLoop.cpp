@@ -260,7 +260,8 @@ void FleetLoop::Pump(Connection& connection, Clock::time_point now, bool writabl
     if (connection.sentOfFront < front.bytes.size()) {
       if (!writable) return;
       writable = false;  // one send per readiness; the next round tells whether there is room
-      const long sent = connection.socket.SendSome(std::span<const std::byte>(front.bytes).subspan(connection.sentOfFront));
+      const std::span<const std::byte> unsent = std::span<const std::byte>(front.bytes).subspan(connection.sentOfFront);
+      const long sent = connection.socket.SendSome(unsent);
       if (sent <= 0) {
         connection.finished = true;
         return;

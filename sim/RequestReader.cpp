@@ -20,7 +20,9 @@ bool IsControlCommand(std::uint32_t cmd) {
   }
 }
 
-void RequestReader::Feed(std::span<const std::byte> bytes) { pending_.insert(pending_.end(), bytes.begin(), bytes.end()); }
+void RequestReader::Feed(std::span<const std::byte> bytes) {
+  pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+}
 
 RequestReader::Status RequestReader::Next(ControlRequest& request) {
   if (pending_.size() < net::kRequestHeaderSize) return Status::NeedMore;

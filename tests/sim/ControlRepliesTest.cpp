@@ -128,6 +128,25 @@ TEST(WriteReply, RightPasswordAppliesTheDocumentAndTakesTheNewPassword) {
   EXPECT_EQ(ExchangeWrite(encoder, document), "PASSWORD ERR");
 }
 
+TEST(WriteReply, DefaultSetRestoresTheFactorySettingsAndKeepsThePassword) {
+  StartedFleet fleet;
+  SimulatedEncoder encoder = fleet.Encoder();
+  std::string document = WithElement(encoder.ConfigurationDocument(), "cvbs_hue", "5");
+  document = WithElement(document, "default_parameter", "true");
+  document = WithElement(document, "restart", "true");
+  document = WithElement(document, "version", "9.99");
+
+  EXPECT_EQ(ExchangeWrite(encoder, document), "OK");
+  const config::EncoderConfiguration after = encoder.Configuration();
+  EXPECT_EQ(after.cvbs_hue, 128);
+  EXPECT_EQ(after.default_parameter, 0);  // requests, not settings: never reported back as set
+  EXPECT_EQ(after.restart, 0);
+  EXPECT_EQ(config::TextOf(after.version), "2.31");  // the encoder's own
+  EXPECT_EQ(encoder.Password(), "UUUUUUUU");
+  EXPECT_TRUE(RingHolds(encoder, "Default parameters restored"));
+  EXPECT_TRUE(RingHolds(encoder, "Restart requested"));
+}
+
 TEST(WriteReply, ADocumentThatIsNotAConfigurationIsRefusedWithItsOwnText) {
   StartedFleet fleet;
   SimulatedEncoder encoder = fleet.Encoder();

@@ -82,7 +82,8 @@ class EncoderClient {
     while (!deadline.Expired()) {
       const platform::Received got = socket_.Receive(buffer, deadline.Remaining(), {});
       if (got.status == platform::ReceiveStatus::Data) {
-        drained.bytes.insert(drained.bytes.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got.count));
+        const auto end = buffer.begin() + static_cast<std::ptrdiff_t>(got.count);
+        drained.bytes.insert(drained.bytes.end(), buffer.begin(), end);
         continue;
       }
       drained.closed = got.status == platform::ReceiveStatus::Closed || got.status == platform::ReceiveStatus::Failed;
