@@ -27,11 +27,11 @@ TEST(Protocol, TheDeviceMessageReplyHasANineByteHeader) {
   EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 9), Hex({0xEF, 0x03, 0, 0, 3, 0xF4, 0x01, 0, 0}));
 }
 
-TEST(Discovery, TheSearchRequestIsAlwaysTheSameFiveBytes) {
+TEST(DiscoveryDatagrams, TheSearchRequestIsAlwaysTheSameFiveBytes) {
   EXPECT_EQ(EncodeSearchRequest(), Hex({0xE9, 0x03, 0x06, 0x00, 0xF2}));
 }
 
-TEST(Discovery, RepliesAreAcceptedOnlyWhenLongEnoughSummedAndFromAnEncoder) {
+TEST(DiscoveryDatagrams, RepliesAreAcceptedOnlyWhenLongEnoughSummedAndFromAnEncoder) {
   const std::uint32_t address = platform::InetAddr("10.1.2.3");
   const Bytes good = EncodeSearchReply(address, kEncoderDeviceType);
   ASSERT_EQ(good.size(), 9u);

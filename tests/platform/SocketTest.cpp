@@ -4,6 +4,7 @@
 
 #include <array>
 #include <thread>
+#include <vector>
 
 #include "platform/Ipv4Text.h"
 
@@ -30,6 +31,26 @@ TEST(Socket, ConnectToAPortWithNoListenerFailsAndCloses) {
   Socket client = Socket::CreateStream();
   EXPECT_FALSE(client.Connect(kLoopback, port, 2000ms, {}));
   EXPECT_FALSE(client.IsValid());
+}
+
+TEST(Socket, ConnectGivesUpAtItsOwnTimeoutWhenNobodyAnswers) {
+  // A listener that never accepts: once its queue is full the system drops further
+  // handshakes, and only our own bound ends the wait (the system's would take minutes).
+  Socket listener = Socket::CreateStream();
+  ASSERT_TRUE(listener.Bind(kLoopback, 0));
+  ASSERT_TRUE(listener.Listen(0));
+  std::vector<Socket> queued;
+  bool timedOut = false;
+  for (int i = 0; i < 64 && !timedOut; ++i) {
+    Socket client = Socket::CreateStream();
+    if (client.Connect(kLoopback, listener.LocalPort(), 300ms, {})) {
+      queued.push_back(std::move(client));
+    } else {
+      timedOut = true;
+      EXPECT_FALSE(client.IsValid());
+    }
+  }
+  EXPECT_TRUE(timedOut);
 }
 
 TEST(Socket, ReceiveWaitsAtMostItsTimeoutAndKeepsTheCallerAlive) {

@@ -1,0 +1,399 @@
+#include "net/DeviceOperations.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "config/ConfigurationDocument.h"
+#include "net/ControlConnection.h"
+#include "net/OperatorFeedback.h"
+#include "support/Eventually.h"
+#include "tests/net/SimulatedEncoderTest.h"
+
+namespace kestrine::net {
+namespace {
+
+using namespace std::chrono_literals;
+using test::RecordingFeedback;
+using test::SimulatedEncoderTest;
+using Message = RecordingFeedback::Message;
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+Message Warning(std::string_view text, MessageOwner owner = MessageOwner::MainWindow) {
+  return {MessageStyle::Warning, owner, std::string(text)};
+}
+
+// ---- The device-message query -------------------------------------------------
+
+class DeviceMessageQuery : public SimulatedEncoderTest {
+ protected:
+  using Slots = std::array<std::string, MESSAGE_SLOT_COUNT>;
+  int Query() { return Operations().QueryDeviceMessages(entry_); }
+};
+
+TEST_F(DeviceMessageQuery, AFullRingPutsTheNewestOnTopAndTheOldestAtTheBottom) {
+  Encoder().SetMessageRing(3, {"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9"});
+  feedback_.AddLogLine("left from before", LogLineKind::ProgramNotice);
+  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(feedback_.LogTopFirst(),
+            (std::vector<std::string>{"s2", "s1", "s0", "s9", "s8", "s7", "s6", "s5", "s4", "s3"}));
+  EXPECT_TRUE(feedback_.messages.empty());
+  EXPECT_EQ(feedback_.waitDepth, 0);
+}
+
+TEST_F(DeviceMessageQuery, EmptySlotsBeforeTheWrapAddNothing) {
+  Encoder().SetMessageRing(0, {"s0", "s1", "s2", "s3", "s4", "", "", "", "", ""});
+  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(feedback_.LogTopFirst(), (std::vector<std::string>{"s4", "s3", "s2", "s1", "s0"}));
+}
+
+TEST_F(DeviceMessageQuery, AnOldestOutsideTheRingIsReachableWithAnEmptyLog) {
+  for (const std::int8_t oldest : {std::int8_t{12}, std::int8_t{-1}}) {
+    Encoder().SetMessageRing(oldest, {"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9"});
+    feedback_.AddLogLine("stale", LogLineKind::DeviceMessage);
+    EXPECT_EQ(Query(), kReachable) << int{oldest};
+    EXPECT_TRUE(feedback_.log.empty()) << int{oldest};
+  }
+}
+
+TEST_F(DeviceMessageQuery, ARingInTwoSegmentsIsStillAnAnswer) {
+  Encoder().SetMessageRing(0, {"only", "", "", "", "", "", "", "", "", ""});
+  sim::ReplyFaults faults;
+  faults.segmentSize = 250;
+  faults.segmentGap = 5ms;
+  Encoder().SetReplyFaults(CMD_GET_MESSAGE, faults);
+  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(feedback_.LogTopFirst(), std::vector<std::string>{"only"});
+}
+
+TEST_F(DeviceMessageQuery, ALongerRingThanTheBufferIsReadNoFurtherThanTheBuffer) {
+  Bytes reply;
+  PutLe32(reply, CMD_GET_MESSAGE);
+  reply.push_back(std::byte{0});
+  PutLe32(reply, 5000);
+  reply.resize(reply.size() + 5000, std::byte{'y'});
+  sim::ReplyFaults faults;
+  faults.rawReply = reply;
+  Encoder().SetReplyFaults(CMD_GET_MESSAGE, faults);
+  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(feedback_.log.size(), MESSAGE_SLOT_COUNT);
+  EXPECT_EQ(feedback_.log.front().text, std::string(MESSAGE_SLOT_SIZE, 'y'));
+}
+
+TEST_F(DeviceMessageQuery, IncompleteOrWrongRepliesAreUnreachableAndLeaveTheLog) {
+  const auto withFaults = [](auto&& set) {
+    sim::ReplyFaults faults;
+    set(faults);
+    return faults;
+  };
+  const std::vector<sim::ReplyFaults> cases{
+      withFaults([](sim::ReplyFaults& f) { f.silent = true; }),
+      withFaults([](sim::ReplyFaults& f) { f.cmd = CMD_GETXML; }),
+      withFaults([](sim::ReplyFaults& f) { f.length = 0; }),
+      withFaults([](sim::ReplyFaults& f) { f.length = -5; }),
+      withFaults([](sim::ReplyFaults& f) { f.closeAfterBytes = 7; }),   // inside the header
+      withFaults([](sim::ReplyFaults& f) { f.closeAfterBytes = 100; }), // inside the ring
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    Encoder().SetReplyFaults(CMD_GET_MESSAGE, cases[i]);
+    feedback_.log.assign({{"kept", LogLineKind::DeviceMessage}});
+    EXPECT_EQ(Query(), kUnreachable) << "case " << i;
+    EXPECT_EQ(feedback_.LogTopFirst(), std::vector<std::string>{"kept"}) << "case " << i;
+  }
+  EXPECT_TRUE(feedback_.messages.empty());
+}
+
+TEST_F(DeviceMessageQuery, ARefusedConnectionShowsTheConnectStageOnly) {
+  Encoder().SetRefuseConnections(true);
+  EXPECT_EQ(Query(), kUnreachable);
+  EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectFailed)});
+}
+
+// ---- Read Configuration --------------------------------------------------------
+
+class ReadConfiguration : public SimulatedEncoderTest {
+ protected:
+  int Read() { return Operations().ReadConfiguration(entry_, flags_); }
+};
+
+TEST_F(ReadConfiguration, AnAnsweringEncoderFillsTheRecordAndKeepsTheDocument) {
+  flags_.passwordAccepted = true;
+  EXPECT_NE(Read(), 0);
+  const config::EncoderConfiguration encoder = Encoder().Configuration();
+  EXPECT_EQ(entry_.configurationRead, 1);
+  EXPECT_EQ(entry_.mux_bitrate, encoder.mux_bitrate);
+  EXPECT_EQ(config::TextOf(entry_.old_password), Encoder().Password());
+  EXPECT_FALSE(flags_.passwordAccepted);
+  EXPECT_EQ(feedback_.images, std::vector<int>{kImageAnswered});
+  EXPECT_EQ(feedback_.refreshes, 2);  // once for the accepted document, once at the end
+  EXPECT_EQ(ReadFile(FileInFolder(kReceivedDocumentFile)), Encoder().ConfigurationDocument());
+  EXPECT_TRUE(feedback_.messages.empty());
+  EXPECT_FALSE(feedback_.log.empty());  // the ring came with the reachability check
+}
+
+TEST_F(ReadConfiguration, ARefusingEncoderShowsBothStagesAndTheGreyImage) {
+  Encoder().SetRefuseConnections(true);
+  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(feedback_.messages,
+            (std::vector<Message>{Warning(kConnectFailed), Warning(kConnectDeviceFailed, MessageOwner::DeviceTree)}));
+  EXPECT_EQ(feedback_.images, std::vector<int>{kImageUnanswered});
+  EXPECT_EQ(feedback_.refreshes, 0);
+  EXPECT_EQ(entry_.configurationRead, 0);
+}
+
+TEST_F(ReadConfiguration, ASilentEncoderShowsOnlyTheCommandsMessage) {
+  sim::ReplyFaults faults;
+  faults.silent = true;
+  Encoder().SetReplyFaultsForAll(faults);
+  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectDeviceFailed, MessageOwner::DeviceTree)});
+  EXPECT_EQ(feedback_.images, std::vector<int>{kImageUnanswered});
+}
+
+TEST_F(ReadConfiguration, ARefusedDocumentChangesNothingButThePageIsStillRefreshed) {
+  sim::ReplyFaults faults;
+  faults.rawReply = EncodeConfigurationReply("<?xml version=\"1.0\" ?>\n<other><mux><bitrate>7</bitrate></mux></other>\n");
+  Encoder().SetReplyFaults(CMD_GETXML, faults);
+  entry_.mux_bitrate = 4000;
+  const config::EncoderConfiguration before = entry_;
+  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(entry_, before);
+  EXPECT_EQ(feedback_.refreshes, 1);
+  EXPECT_EQ(feedback_.images, std::vector<int>{kImageAnswered});
+}
+
+TEST_F(ReadConfiguration, AFolderThatCannotBeWrittenIsPassedOverSilently) {
+  DeviceOperations operations(settings_, feedback_, folder_ / "missing" / "deeper");
+  EXPECT_NE(operations.ReadConfiguration(entry_, flags_), 0);
+  EXPECT_TRUE(feedback_.messages.empty());
+}
+
+TEST_F(ReadConfiguration, AnEmptyDocumentIsRefused) {
+  sim::ReplyFaults faults;
+  faults.rawReply = EncodeConfigurationReply("");
+  Encoder().SetReplyFaults(CMD_GETXML, faults);
+  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(entry_.configurationRead, 0);
+}
+
+// ---- Write Configuration -------------------------------------------------------
+
+class WriteConfiguration : public SimulatedEncoderTest {
+ protected:
+  void SetUp() override {
+    SimulatedEncoderTest::SetUp();
+    ASSERT_NE(Operations().ReadConfigurationDocument(entry_, flags_), 0);
+    config::StoreText(entry_.new_password, Encoder().Password());
+    feedback_ = RecordingFeedback{};
+  }
+
+  int Write(PasswordEditors editors = {false, false}) { return Operations().WriteConfiguration(entry_, flags_, editors); }
+
+  void AnswerWith(std::string_view resultText) {
+    sim::ReplyFaults faults;
+    faults.writeResultText = std::string(resultText);
+    Encoder().SetReplyFaults(CMD_SENDXML, faults);
+  }
+};
+
+TEST_F(WriteConfiguration, AnAcceptedDocumentIsTheOneKeptInOutXml) {
+  entry_.sequence_number = 42;
+  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(feedback_.messages, (std::vector<Message>{{MessageStyle::Tip, MessageOwner::MainWindow,
+                                                       std::string(kWriteSucceeded)}}));
+  const auto sent = Encoder().LastDocumentReceived();
+  ASSERT_TRUE(sent);
+  config::EncoderConfiguration copy = entry_;
+  EXPECT_EQ(*sent, config::BuildConfigurationDocument(copy));
+  EXPECT_EQ(ReadFile(FileInFolder(kSentDocumentFile)), *sent);
+  EXPECT_EQ(Encoder().Configuration().sequence_number, 42);
+#ifndef _WIN32
+  const auto perms = std::filesystem::status(FileInFolder(kSentDocumentFile)).permissions();
+  EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+            std::filesystem::perms::none);
+#endif
+  EXPECT_EQ(Encoder().RequestCount(CMD_GETXML), 1u);  // no re-read without a bitrate change
+}
+
+TEST_F(WriteConfiguration, AfterABitrateChangeTheEncoderIsReadAgainAfterThePause) {
+  flags_.bitrateModified = true;
+  flags_.passwordAccepted = true;
+  entry_.mux_bitrate = 6000;
+  EXPECT_EQ(Write(), 1);
+  EXPECT_FALSE(flags_.bitrateModified);
+  EXPECT_FALSE(flags_.passwordAccepted);  // every read starts by clearing it
+  EXPECT_EQ(feedback_.log.front().text, kBitrateNotice);
+  EXPECT_EQ(feedback_.log.front().kind, LogLineKind::ProgramNotice);
+  EXPECT_EQ(feedback_.pauses, std::vector<std::chrono::milliseconds>{settings_.timings.rereadPause});
+  EXPECT_EQ(Encoder().RequestCount(CMD_GETXML), 2u);
+  EXPECT_EQ(ReadFile(FileInFolder(kReceivedDocumentFile)), Encoder().ConfigurationDocument());
+  EXPECT_EQ(entry_.mux_bitrate, 6000);
+  EXPECT_EQ(entry_.TS_bitrate, Encoder().Configuration().TS_bitrate);
+  const auto notice = std::find(feedback_.timeline.begin(), feedback_.timeline.end(), "log:" + std::string(kBitrateNotice));
+  const auto success = std::find(feedback_.timeline.begin(), feedback_.timeline.end(), "message:" + std::string(kWriteSucceeded));
+  EXPECT_LT(success, notice);
+  EXPECT_EQ(Timings{}.rereadPause, 1000ms);
+}
+
+TEST_F(WriteConfiguration, AFailedWriteKeepsTheBitrateFlag) {
+  flags_.bitrateModified = true;
+  AnswerWith("NO");
+  EXPECT_EQ(Write(), 0);
+  EXPECT_TRUE(flags_.bitrateModified);
+  EXPECT_TRUE(feedback_.pauses.empty());
+}
+
+TEST_F(WriteConfiguration, TheResultTextDecidesTheMessage) {
+  struct Case {
+    std::string answer;
+    int result;
+    Message message;
+  };
+  const std::vector<Case> cases{
+      {"OK", 1, {MessageStyle::Tip, MessageOwner::MainWindow, std::string(kWriteSucceeded)}},
+      {"OKAY, and more", 1, {MessageStyle::Tip, MessageOwner::MainWindow, std::string(kWriteSucceeded)}},
+      {std::string("PASSWORD ERR\0", 13), 0, Warning(kPasswordError)},
+      {"PASSWORD ERR", 0, Warning(kPasswordError)},  // no NUL sent: the empty buffer supplies it
+      {"PASSWORD ERR!", 0, Warning(kWriteFailed)},
+      {"PASSWORD ER", 0, Warning(kWriteFailed)},
+      {"Ok", 0, Warning(kWriteFailed)},
+      {"", 0, Warning(kWriteFailed)},
+  };
+  for (const Case& c : cases) {
+    AnswerWith(c.answer);
+    feedback_.messages.clear();
+    EXPECT_EQ(Write(), c.result) << c.answer;
+    EXPECT_EQ(feedback_.messages, std::vector<Message>{c.message}) << c.answer;
+  }
+}
+
+TEST_F(WriteConfiguration, MissingPartsOfTheResultAreReportedAndTheTextStillJudged) {
+  sim::ReplyFaults silent;
+  silent.silent = true;
+  Encoder().SetReplyFaults(CMD_SENDXML, silent);
+  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(feedback_.messages,
+            (std::vector<Message>{Warning(kRecvCmdFailed), Warning(kRecvRlenFailed), Warning(kWriteFailed)}));
+
+  // A text shorter than its length says is judged on what came.
+  sim::ReplyFaults shortText;
+  shortText.writeResultText = "OK";
+  shortText.length = 40;
+  Encoder().SetReplyFaults(CMD_SENDXML, shortText);
+  feedback_.messages.clear();
+  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), {MessageStyle::Tip,
+                                                       MessageOwner::MainWindow, std::string(kWriteSucceeded)}}));
+
+  // A negative length can never be met.
+  sim::ReplyFaults negative;
+  negative.writeResultText = "OK";
+  negative.length = -2;
+  Encoder().SetReplyFaults(CMD_SENDXML, negative);
+  feedback_.messages.clear();
+  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), Warning(kWriteFailed)}));
+}
+
+TEST_F(WriteConfiguration, AnOverlongResultIsJudgedOnWhatTheBufferHolds) {
+  sim::ReplyFaults faults;
+  faults.writeResultText = "OK" + std::string(5000, '!');
+  Encoder().SetReplyFaults(CMD_SENDXML, faults);
+  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(feedback_.MessageTexts(), std::vector<std::string>{std::string(kWriteSucceeded)});
+}
+
+TEST_F(WriteConfiguration, ThePasswordsAreCheckedInOrderBeforeAnythingIsSent) {
+  struct Case {
+    PasswordEditors editors;
+    bool oldEmpty;
+    bool newEmpty;
+    Message message;
+  };
+  const std::vector<Case> cases{
+      {{true, true}, true, true, {MessageStyle::Plain, MessageOwner::MainWindow, std::string(kEnterPassword)}},
+      {{false, true}, true, true, {MessageStyle::Plain, MessageOwner::MainWindow, std::string(kEnterNewPassword)}},
+      {{false, false}, true, true, Warning(kEnterCorrectPassword)},
+      {{false, false}, false, true, Warning(kEnterCorrectNewPassword)},
+  };
+  const std::string password = Encoder().Password();
+  for (const Case& c : cases) {
+    config::StoreText(entry_.old_password, c.oldEmpty ? "" : password);
+    config::StoreText(entry_.new_password, c.newEmpty ? "" : password);
+    feedback_.messages.clear();
+    EXPECT_EQ(Write(c.editors), 0);
+    EXPECT_EQ(feedback_.messages, std::vector<Message>{c.message});
+  }
+  EXPECT_EQ(Encoder().RequestCount(CMD_SENDXML), 0u);
+  EXPECT_FALSE(std::filesystem::exists(FileInFolder(kSentDocumentFile)));
+}
+
+TEST_F(WriteConfiguration, AnUnreachableEncoderShowsOnlyTheConnectStage) {
+  Encoder().SetRefuseConnections(true);
+  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectFailed)});
+  EXPECT_EQ(feedback_.images, std::vector<int>{kImageUnanswered});
+}
+
+TEST_F(WriteConfiguration, AReachableEncoderLeavesTheImageAlone) {
+  EXPECT_EQ(Write(), 1);
+  EXPECT_TRUE(feedback_.images.empty());
+}
+
+TEST_F(WriteConfiguration, TheEncoderRefusesADocumentWithAnotherPassword) {
+  config::StoreText(entry_.old_password, "LLLLLLLL");
+  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kPasswordError)});
+}
+
+class AddressChange : public SimulatedEncoderTest {
+ protected:
+  AddressChange() : SimulatedEncoderTest(2) {}
+};
+
+TEST_F(AddressChange, TheNextOperationGoesToTheAddressTheRecordNowHolds) {
+  entry_.ipAddr = Encoder(1).Address();
+  EXPECT_EQ(Operations().QueryDeviceMessages(entry_), kReachable);
+  EXPECT_EQ(Encoder(1).RequestCount(CMD_GET_MESSAGE), 1u);
+  EXPECT_EQ(Encoder(0).RequestCount(CMD_GET_MESSAGE), 0u);
+}
+
+// ---- Start and Stop TS -> IP ---------------------------------------------------
+
+class StreamCommands : public SimulatedEncoderTest {};
+
+TEST_F(StreamCommands, StartAndStopShowNothingAndTheEncoderFollows) {
+  EXPECT_EQ(Operations().StartStreaming(entry_), 1);
+  EXPECT_TRUE(test::Eventually([&] { return Encoder().IsStreaming(); }));
+  EXPECT_EQ(Operations().StopStreaming(entry_), 1);
+  EXPECT_TRUE(test::Eventually([&] { return !Encoder().IsStreaming(); }));
+  EXPECT_TRUE(feedback_.messages.empty());
+  EXPECT_TRUE(feedback_.log.empty());
+  EXPECT_TRUE(feedback_.images.empty());
+  ASSERT_TRUE(test::Eventually([&] { return Encoder().LastRequest(CMD_TS_STOP).has_value(); }));
+  EXPECT_EQ(Encoder().LastRequest(CMD_TS_STOP)->size(), kRequestHeaderSize);
+}
+
+TEST_F(StreamCommands, AnEncoderThatTakesNoActionStillCountsAsSent) {
+  sim::ReplyFaults faults;
+  faults.silent = true;
+  Encoder().SetReplyFaultsForAll(faults);
+  EXPECT_EQ(Operations().StartStreaming(entry_), 1);
+}
+
+TEST_F(StreamCommands, ARefusedConnectionFailsWithTheConnectStage) {
+  Encoder().SetRefuseConnections(true);
+  EXPECT_EQ(Operations().StopStreaming(entry_), 0);
+  EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectFailed)});
+}
+
+}  // namespace
+}  // namespace kestrine::net
