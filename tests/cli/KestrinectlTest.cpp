@@ -1,0 +1,283 @@
+#include "cli/Kestrinectl.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <unistd.h>
+
+#include "cli/RecordPrinter.h"
+#include "config/ConfigurationDocument.h"
+#include "config/EncoderConfiguration.h"
+#include "net/Protocol.h"
+#include "platform/Ipv4Text.h"
+#include "sim/EncoderFleet.h"
+#include "support/Eventually.h"
+
+namespace kestrine::cli {
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// kestrinectl run in this process against a simulated fleet on loopback, with short waits.
+class Kestrinectl : public ::testing::Test {
+ protected:
+  explicit Kestrinectl(std::size_t count = 3) : count_(count) {}
+
+  void SetUp() override {
+    fleet_ = std::make_unique<sim::EncoderFleet>(sim::FleetOptions::ForTests(count_));
+    std::string error;
+    ASSERT_TRUE(fleet_->Start(error)) << error;
+  }
+
+  Result Run(std::vector<std::string> args) {
+    std::vector<std::string> all{"kestrinectl",        "--port",     std::to_string(Encoder(0).ControlPort()),
+                                 "--discovery-port",   std::to_string(fleet_->DiscoveryPort()),
+                                 "--exchange-delay",   "5",          "--receive-timeout", "400"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<const char*> argv;
+    for (const std::string& arg : all) argv.push_back(arg.c_str());
+    std::ostringstream out;
+    std::ostringstream err;
+    Result result;
+    result.status = RunKestrinectl(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+  }
+
+  sim::SimulatedEncoder Encoder(std::size_t index) { return fleet_->Encoder(index); }
+  std::string Address(std::size_t index) { return Encoder(index).AddressText(); }
+
+  std::size_t count_;
+  std::unique_ptr<sim::EncoderFleet> fleet_;
+};
+
+TEST_F(Kestrinectl, ReadWritesTheDocumentExactlyAsReceived) {
+  const Result toStdout = Run({"read", Address(0)});
+  EXPECT_EQ(toStdout.status, 0) << toStdout.err;
+  EXPECT_EQ(toStdout.out, Encoder(0).ConfigurationDocument());
+
+  const auto file = std::filesystem::temp_directory_path() / ("kestrinectl-read-" + std::to_string(::getpid()));
+  const Result toFile = Run({"read", Address(1), "-o", file.string()});
+  EXPECT_EQ(toFile.status, 0);
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str(), Encoder(1).ConfigurationDocument());
+  std::filesystem::remove(file);
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_GET_MESSAGE), 0u);  // no reachability check
+}
+
+TEST_F(Kestrinectl, ReadFailuresExitOneWithTheMessage) {
+  Encoder(0).SetRefuseConnections(true);
+  const Result refused = Run({"read", Address(0)});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "Connect TAVRIX Failed !\n");
+  EXPECT_TRUE(refused.out.empty());
+
+  sim::ReplyFaults silent;
+  silent.silent = true;
+  Encoder(1).SetReplyFaults(net::CMD_GETXML, silent);
+  EXPECT_EQ(Run({"read", Address(1)}).err, "Read Device Configuration Failed !\n");
+
+  sim::ReplyFaults tooLong;
+  tooLong.length = 10000;
+  Encoder(2).SetReplyFaults(net::CMD_GETXML, tooLong);
+  const Result bad = Run({"read", Address(2)});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_FALSE(bad.err.empty());
+}
+
+TEST_F(Kestrinectl, ShowPrintsTheRecordTheReaderFills) {
+  const Result shown = Run({"show", Address(1)});
+  EXPECT_EQ(shown.status, 0) << shown.err;
+  config::EncoderConfiguration expected;
+  expected.ipAddr = Encoder(1).Address();
+  ASSERT_EQ(config::LoadConfigurationDocument(Encoder(1).ConfigurationDocument(), expected), 1);
+  EXPECT_EQ(shown.out, FormatRecordLines(expected));
+  EXPECT_NE(shown.out.find("ipAddr=" + Address(1) + "\n"), std::string::npos);
+
+  const Result json = Run({"show", "--json", Address(1)});
+  EXPECT_EQ(json.out, FormatRecordJson(expected));
+}
+
+TEST_F(Kestrinectl, MessagesPrintsEachRingOldestFirstInTheOrderGiven) {
+  Encoder(0).SetMessageRing(1, {"a0", "a1", "a2", "", "", "", "", "", "", ""});
+  Encoder(2).SetMessageRing(0, {"c0", "", "", "", "", "", "", "", "", ""});
+  const Result one = Run({"messages", Address(0)});
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(one.out, "a1\na2\na0\n");
+
+  const Result two = Run({"--jobs", "2", "messages", Address(2), Address(0)});
+  EXPECT_EQ(two.out, Address(2) + ": c0\n" + Address(0) + ": a1\n" + Address(0) + ": a2\n" + Address(0) + ": a0\n");
+}
+
+TEST_F(Kestrinectl, AnUnreachableEncoderFailsTheCommandButNotTheOthers) {
+  Encoder(1).SetRefuseConnections(true);
+  Encoder(0).SetMessageRing(0, {"a0", "", "", "", "", "", "", "", "", ""});
+  const Result result = Run({"messages", Address(0), Address(1)});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, Address(0) + ": a0\n");
+  EXPECT_NE(result.err.find(Address(1) + ": Connect device failed\n"), std::string::npos);
+}
+
+TEST_F(Kestrinectl, StartAndStopReachEveryEncoder) {
+  EXPECT_EQ(Run({"start", Address(0), Address(2)}).status, 0);
+  EXPECT_TRUE(test::Eventually([&] { return Encoder(0).IsStreaming() && Encoder(2).IsStreaming(); }));
+  EXPECT_FALSE(Encoder(1).IsStreaming());
+  const Result stop = Run({"stop", Address(0), Address(2)});
+  EXPECT_EQ(stop.status, 0);
+  EXPECT_TRUE(stop.out.empty());
+  EXPECT_TRUE(test::Eventually([&] { return !Encoder(0).IsStreaming() && !Encoder(2).IsStreaming(); }));
+
+  Encoder(1).SetRefuseConnections(true);
+  const Result refused = Run({"start", Address(1)});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, Address(1) + ": Connect TAVRIX Failed !\n");
+}
+
+TEST_F(Kestrinectl, DiscoverListsEachEncoderOnceInOrderOfFirstReply) {
+  sim::DiscoveryFaults twice;
+  twice.repeat = 3;
+  Encoder(1).SetDiscoveryFaults(twice);
+  const Result result = Run({"discover", "127.255.255.255", "--window", "400"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, Address(0) + "\n" + Address(1) + "\n" + Address(2) + "\n");
+}
+
+TEST_F(Kestrinectl, DiscoverWithNobodyThereStillSucceeds) {
+  sim::DiscoveryFaults silent;
+  silent.mode = sim::DiscoveryReplyMode::Silent;
+  for (std::size_t i = 0; i < count_; ++i) Encoder(i).SetDiscoveryFaults(silent);
+  const Result result = Run({"discover", "127.0.0.255", "--window", "100"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(result.out.empty());
+}
+
+// ---- set ------------------------------------------------------------------------
+
+TEST_F(Kestrinectl, SetChangesTheEncoderAndSendsTheDocumentThePageWould) {
+  const std::string password = Encoder(0).Password();
+  const std::string readBefore = Encoder(0).ConfigurationDocument();
+  const Result result = Run({"set", Address(0), "--password", password, "sequence_number=7", "video_input=SDI",
+                             "analog_left_volume=+6db", "sdi_opt_group=Group 2 A", "multicast_ip=239.2.2.2",
+                             "prg_name=News <1> & \"2\""});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, Address(0) + ": Set Configuration Success !\n");
+  const config::EncoderConfiguration now = Encoder(0).Configuration();
+  EXPECT_EQ(now.sequence_number, 7);
+  EXPECT_EQ(now.video_input, 1);
+  EXPECT_EQ(now.analog_left_volume, 4);
+  EXPECT_EQ(now.sdi_opt_group, 2);
+  EXPECT_EQ(platform::FormatIpv4(now.multicast_ip), "239.2.2.2");
+  EXPECT_EQ(config::TextOf(now.prg_name), "News <1> & \"2\"");
+
+  // Byte for byte: the document a page edit of the same values would have sent.
+  const auto sent = Encoder(0).LastDocumentReceived();
+  ASSERT_TRUE(sent);
+  config::EncoderConfiguration expected;
+  expected.ipAddr = Encoder(0).Address();
+  ASSERT_EQ(config::LoadConfigurationDocument(readBefore, expected), 1);
+  expected.sequence_number = 7;
+  expected.video_input = 1;
+  expected.analog_left_volume = 4;
+  expected.sdi_opt_group = 2;
+  expected.multicast_ip = platform::InetAddr("239.2.2.2");
+  config::StoreText(expected.prg_name, "News <1> & \"2\"");
+  config::StoreText(expected.new_password, password);
+  EXPECT_EQ(*sent, config::BuildConfigurationDocument(expected));
+}
+
+TEST_F(Kestrinectl, SetRefusesAnEditWithThePagesTextAndSendsNothing) {
+  const std::string password = Encoder(0).Password();
+  const Result result = Run({"set", Address(0), Address(1), "--password", password, "sequence_number=5",
+                             "pcr_pid=8191"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, Address(0) + ": Pcr_Pid value should be between 32 and 8190 !\n" + Address(1) +
+                            ": Pcr_Pid value should be between 32 and 8190 !\n");
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_SENDXML), 0u);
+  EXPECT_EQ(Encoder(1).RequestCount(net::CMD_SENDXML), 0u);
+}
+
+TEST_F(Kestrinectl, SetChecksThePasswordsWithThePagesRules) {
+  const Result wrong = Run({"set", Address(0), "--password", "LLLLLLLL", "sequence_number=5"});
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_EQ(wrong.err, Address(0) + ": Password is incorrect!\n");
+
+  const Result lower = Run({"set", Address(0), "--password", "uuuuuuuu"});
+  EXPECT_EQ(lower.err, Address(0) + ": Password should be selected from LUDR !\n");
+
+  const Result newTooShort = Run({"set", Address(0), "--password", Encoder(0).Password(), "--new-password", "UDLR"});
+  EXPECT_EQ(newTooShort.err, Address(0) + ": Password length should be 8 !\n");
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_SENDXML), 0u);
+
+  const Result changed = Run({"set", Address(0), "--password", Encoder(0).Password(), "--new-password", "RRDDLLUU"});
+  EXPECT_EQ(changed.status, 0) << changed.err;
+  EXPECT_EQ(Encoder(0).Password(), "RRDDLLUU");
+}
+
+TEST_F(Kestrinectl, SetReportsAnEncodersPasswordError) {
+  sim::ReplyFaults faults;
+  faults.writeResultText = "PASSWORD ERR";
+  Encoder(2).SetReplyFaults(net::CMD_SENDXML, faults);
+  const Result result = Run({"set", Address(2), "--password", Encoder(2).Password()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, Address(2) + ": Password Error !\n");
+}
+
+TEST_F(Kestrinectl, SetReadsAgainAfterABitrateChange) {
+  const Result result = Run({"set", Address(1), "--password", Encoder(1).Password(), "analog_channel_mode=single"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, Address(1) + ": Set Configuration Success !\n" + Address(1) +
+                            ": Bitrate have been modified,read the device again !\n");
+  EXPECT_EQ(Encoder(1).RequestCount(net::CMD_GETXML), 2u);
+  EXPECT_EQ(Encoder(1).Configuration().analog_channel_mode, 3);
+  EXPECT_EQ(Encoder(1).Configuration().analog_bitrate, 96);
+}
+
+TEST_F(Kestrinectl, UsageErrorsExitTwoBeforeAnythingIsSent) {
+  const std::string password = Encoder(0).Password();
+  const std::vector<std::vector<std::string>> cases{
+      {"set", Address(0), "--password", password, "TS_bitrate=5"},
+      {"set", Address(0), "--password", password, "no_such_field=5"},
+      {"set", Address(0), "--password", password, "video_input=HDMI"},
+      {"set", Address(0), "sequence_number=5"},
+      {"set", Address(0), "--password", "", "sequence_number=5"},
+      {"set", "--password", password, "sequence_number=5"},
+      {"set", "10.0.0.300", "--password", password},
+      {"messages"},
+      {"read", "not-an-address"},
+      {"frobnicate", Address(0)},
+      {"--jobs", "0", "messages", Address(0)},
+      {},
+  };
+  for (const auto& args : cases) {
+    const Result result = Run(args);
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    EXPECT_EQ(result.status, 2) << joined;
+    EXPECT_FALSE(result.err.empty()) << joined;
+  }
+  for (std::size_t i = 0; i < count_; ++i) {
+    for (const std::uint32_t cmd : {net::CMD_GETXML, net::CMD_SENDXML, net::CMD_GET_MESSAGE}) {
+      EXPECT_EQ(Encoder(i).RequestCount(cmd), 0u);
+    }
+  }
+}
+
+TEST_F(Kestrinectl, GlobalOptionsMayFollowTheCommand) {
+  Encoder(0).SetMessageRing(0, {"late", "", "", "", "", "", "", "", "", ""});
+  const Result result = Run({"messages", Address(0), "--jobs", "1", "--connect-timeout", "2000"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "late\n");
+}
+
+}  // namespace
+}  // namespace kestrine::cli
