@@ -1,0 +1,145 @@
+#include "property_tree/ComboPropertyItem.h"
+
+#include <algorithm>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QEvent>
+
+#include "property_tree/EditorEventRelay.h"
+#include "property_tree/PropertyFonts.h"
+#include "property_tree/PropertyTreeTypes.h"
+#include "property_tree/RowPainter.h"
+
+namespace kestrine::ui {
+
+namespace {
+
+// Guards the list against reporting changes the program makes itself.
+class SelectionGuard final {
+ public:
+  explicit SelectionGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+  ~SelectionGuard() { flag_ = previous_; }
+  SelectionGuard(const SelectionGuard&) = delete;
+  SelectionGuard& operator=(const SelectionGuard&) = delete;
+
+ private:
+  bool& flag_;
+  bool previous_;
+};
+
+}  // namespace
+
+CComboPropertyItem::CComboPropertyItem(int commandId)
+    : CPropertyItem(commandId), dropDownHeight_(geometry::kDropDownHeight) {}
+
+CComboPropertyItem::~CComboPropertyItem() { delete combo_.data(); }
+
+bool CComboPropertyItem::CreateEditor(std::uint32_t /*extraStyle*/) {
+  if (!GetOwner() || combo_) return false;
+  auto* combo = new QComboBox(GetEditorParent());
+  combo_ = combo;
+  combo->setFont(CPropertyFonts::Normal());
+  combo->setCursor(Qt::ArrowCursor);
+  // The list drops below the row and is as tall as the drop-down height allows.
+  combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+  combo->setGeometry(GetValueRect());
+  combo->hide();
+  new CEditorEventRelay(combo, [this](QObject*, QEvent* event) { return WatchEditor(event); });
+  QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [this](int) { OnSelectionChanged(); });
+  return true;
+}
+
+bool CComboPropertyItem::WatchEditor(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::FocusIn:
+      hasFocus_ = true;
+      return false;
+    case QEvent::FocusOut:
+      // The opened list is part of the editor: the edit goes on while it is down.
+      if (IsPopupFocusChange(event)) return false;
+      if (GetOwner()) {
+        hasFocus_ = false;
+        EndEdit();
+      }
+      return false;
+    default:
+      return IsTabKeyPress(event);
+  }
+}
+
+void CComboPropertyItem::OnSelectionChanged() {
+  if (settingSelection_) return;
+  ReportCommand();
+}
+
+int CComboPropertyItem::AddString(const QString& text) {
+  if (!combo_) return -1;
+  SelectionGuard guard(settingSelection_);
+  const int selected = combo_->currentIndex();
+  combo_->addItem(text);
+  // Adding an entry never selects it.
+  if (combo_->currentIndex() != selected) combo_->setCurrentIndex(selected);
+  return combo_->count() - 1;
+}
+
+void CComboPropertyItem::ResetContent() {
+  if (!combo_) return;
+  SelectionGuard guard(settingSelection_);
+  combo_->clear();
+}
+
+int CComboPropertyItem::SetCurSel(int index) {
+  if (!combo_) return -1;
+  SelectionGuard guard(settingSelection_);
+  const bool valid = index >= 0 && index < combo_->count();
+  combo_->setCurrentIndex(valid ? index : -1);
+  return valid ? index : -1;
+}
+
+QComboBox* CComboPropertyItem::GetEditor() const { return combo_; }
+
+int CComboPropertyItem::GetCurSel() const { return combo_ ? combo_->currentIndex() : -1; }
+
+int CComboPropertyItem::GetCount() const { return combo_ ? combo_->count() : -1; }
+
+QString CComboPropertyItem::GetLBText(int index) const { return combo_ ? combo_->itemText(index) : QString(); }
+
+QString CComboPropertyItem::GetWindowText() const { return combo_ ? combo_->currentText() : QString(); }
+
+void CComboPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
+  if (hasFocus_ || !GetOwner() || !combo_) return;
+  combo_->setGeometry(valueRect);
+  RowPainter::DrawValueText(painter, valueRect, combo_->currentText(), ValueColorForState(GetValueTextColor()), false);
+}
+
+void CComboPropertyItem::FitPopupToDropDownHeight() {
+  const int entryHeight = std::max(1, combo_->view()->sizeHintForRow(0));
+  combo_->setMaxVisibleItems(std::max(1, dropDownHeight_ / entryHeight));
+}
+
+void CComboPropertyItem::OnBeginEdit() {
+  if (!combo_) return;
+  combo_->show();
+  // The row's height is the box; the drop-down height below it is what the opened list may take.
+  combo_->setGeometry(GetValueRect());
+  FitPopupToDropDownHeight();
+  combo_->setFocus();
+}
+
+void CComboPropertyItem::OnRelayout() {
+  if (combo_) combo_->setGeometry(GetValueRect());
+  if (!hasFocus_ && combo_) combo_->hide();
+}
+
+void CComboPropertyItem::OnValueRefresh() {
+  if (combo_) combo_->setGeometry(GetValueRect());
+}
+
+void CComboPropertyItem::OnEndEdit() { HideEditorWidget(combo_); }
+
+void CComboPropertyItem::DestroyEditor() { delete combo_.data(); }
+
+void CComboPropertyItem::OnUnhighlight() { HideEditorWidget(combo_); }
+
+}  // namespace kestrine::ui

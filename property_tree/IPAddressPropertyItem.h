@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QPointer>
+#include <QString>
+
+#include "property_tree/PropertyItem.h"
+
+class QWidget;
+
+namespace kestrine::ui {
+
+class CIPAddressCtrl;
+
+// A row whose value is an IPv4 address, shown as dotted decimal and edited in four octet fields. The edit
+// commits only when the focus moves to another widget inside the control: moving between the fields, or
+// to a window outside the control, leaves the editor open. Each commit reports the command id; the host
+// then reads GetAddress.
+class CIPAddressPropertyItem final : public CPropertyItem {
+ public:
+  explicit CIPAddressPropertyItem(int commandId = 0);
+  ~CIPAddressPropertyItem() override;
+
+  // Creates the hidden address editor; false before the item is added, or when it exists already.
+  bool CreateEditor(std::uint32_t extraStyle = 0);
+
+  // The address in host order, first octet in the high byte; 0 and blank before CreateEditor.
+  void SetAddress(std::uint32_t hostOrder);
+  [[nodiscard]] std::uint32_t GetAddress() const;
+  [[nodiscard]] bool IsBlank() const;
+  void ClearAddress();
+
+  // The row's text, "a.b.c.d".
+  [[nodiscard]] QString GetDisplayText() const;
+  [[nodiscard]] CIPAddressCtrl* GetEditor() const;
+  [[nodiscard]] bool HasEditorFocus() const { return hasFocus_; }
+
+  void PaintValue(QPainter& painter, const QRect& valueRect) override;
+  void OnBeginEdit() override;
+  void OnRelayout() override;
+  void OnValueRefresh() override;
+  void OnEndEdit() override;
+  void DestroyEditor() override;
+  void OnUnhighlight() override;
+
+ private:
+  void PlaceEditor();
+  void OnFocusLeft(QWidget* newFocus);
+
+  bool hasFocus_ = false;
+  QPointer<CIPAddressCtrl> editor_;
+};
+
+}  // namespace kestrine::ui

@@ -1,0 +1,116 @@
+#include "property_tree/PropertyItem.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "property_tree/PropertyListWnd.h"
+#include "property_tree/PropertyTreeCtrl.h"
+#include "property_tree/PropertyTreeTypes.h"
+#include "property_tree/SystemColors.h"
+
+namespace kestrine::ui {
+
+CPropertyItem::CPropertyItem(int commandId)
+    : rowHeight_(geometry::kDefaultRowHeight),
+      valueBackColor_(GetSysColor(SysColor::Window)),
+      valueTextColor_(GetSysColor(SysColor::BtnText)),
+      categoryColor_(GetSysColor(SysColor::BtnFace)),
+      labelTextColor_(GetSysColor(SysColor::BtnText)),
+      labelBackColor_(GetSysColor(SysColor::Window)),
+      commandId_(commandId) {}
+
+CPropertyItem::~CPropertyItem() {
+  // Children are freed one after the other so that a long sibling list never recurses deeply.
+  std::unique_ptr<CPropertyItem> child = std::move(firstChild_);
+  while (child) {
+    std::unique_ptr<CPropertyItem> next = std::move(child->nextSibling_);
+    child.reset();
+    child = std::move(next);
+  }
+}
+
+CPropertyItem* CPropertyItem::AppendChild(std::unique_ptr<CPropertyItem> child) {
+  if (!child) return nullptr;
+  CPropertyItem* raw = child.get();
+  raw->parent_ = this;
+  std::unique_ptr<CPropertyItem>* slot = &firstChild_;
+  while (*slot) slot = &(*slot)->nextSibling_;
+  *slot = std::move(child);
+  return raw;
+}
+
+std::unique_ptr<CPropertyItem> CPropertyItem::DetachChild(CPropertyItem* child) {
+  std::unique_ptr<CPropertyItem>* slot = &firstChild_;
+  while (*slot && slot->get() != child) slot = &(*slot)->nextSibling_;
+  if (!*slot) return nullptr;
+  std::unique_ptr<CPropertyItem> detached = std::move(*slot);
+  *slot = std::move(detached->nextSibling_);
+  detached->parent_ = nullptr;
+  return detached;
+}
+
+void CPropertyItem::SetHighlighted(bool highlighted) {
+  highlighted_ = highlighted;
+  if (highlighted) {
+    OnHighlight();
+  } else {
+    OnUnhighlight();
+  }
+}
+
+void CPropertyItem::SetExpanded(bool expanded) {
+  if (!owner_) return;
+  expanded_ = expanded;
+  owner_->PropagateExpand(this, expanded);
+}
+
+bool CPropertyItem::IsCategory() const { return owner_ && parent_ == &owner_->GetRootItem(); }
+
+int CPropertyItem::GetSubtreeHeight() const {
+  int height = rowHeight_;
+  if (expanded_) {
+    for (const CPropertyItem* child = firstChild_.get(); child; child = child->GetNextSibling()) {
+      height += child->GetSubtreeHeight();
+    }
+  }
+  return height;
+}
+
+bool CPropertyItem::HitExpander(QPoint contentPoint) const { return expanderRect_.contains(contentPoint); }
+
+void CPropertyItem::BeginEdit() {
+  committed_ = false;
+  OnBeginEdit();
+}
+
+void CPropertyItem::EndEdit() {
+  if (committed_) return;
+  committed_ = true;
+  if (!owner_) return;
+  OnEndEdit();
+  owner_->SendNotify(PROPN_VALUE_COMMITTED, this);
+  owner_->RefreshValues(this);
+}
+
+void CPropertyItem::PaintValue(QPainter& /*painter*/, const QRect& /*valueRect*/) {}
+
+bool CPropertyItem::IsOwnerEnabled() const { return owner_ && owner_->isEnabled(); }
+
+QColor CPropertyItem::ValueColorForState(const QColor& editableColor) const {
+  return !readOnly_ && IsOwnerEnabled() ? editableColor : GetSysColor(SysColor::GrayText);
+}
+
+void CPropertyItem::ReportCommand() {
+  if (owner_ && commandId_ != 0) owner_->ReportCommand(commandId_, this);
+}
+
+QWidget* CPropertyItem::GetEditorParent() const { return owner_ ? owner_->GetListWnd() : nullptr; }
+
+void CPropertyItem::HideEditorWidget(QWidget* editor) const {
+  if (!editor) return;
+  QWidget* list = GetEditorParent();
+  if (list && (editor->hasFocus() || editor->isAncestorOf(QApplication::focusWidget()))) list->setFocus();
+  editor->hide();
+}
+
+}  // namespace kestrine::ui

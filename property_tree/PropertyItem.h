@@ -1,0 +1,139 @@
+#pragma once
+
+#include <memory>
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+class QWidget;
+
+namespace kestrine::ui {
+
+class CPropertyTreeCtrl;
+
+// One row of a property tree control: label, description, place in the tree, display flags and colours.
+// Categories are plain items; the editor kinds derive from it, own their editor widget and report
+// through the hooks below. An item belongs to the control it was added to, which deletes it.
+class CPropertyItem {
+ public:
+  explicit CPropertyItem(int commandId = 0);
+  virtual ~CPropertyItem();
+  CPropertyItem(const CPropertyItem&) = delete;
+  CPropertyItem& operator=(const CPropertyItem&) = delete;
+
+  // Texts.
+  [[nodiscard]] const QString& GetLabel() const { return label_; }
+  void SetLabel(const QString& label) { label_ = label; }
+  [[nodiscard]] const QString& GetDescription() const { return description_; }
+  void SetDescription(const QString& description) { description_ = description; }
+
+  // Tree links. Children stay in insertion order; the item owns its first child and its next sibling.
+  [[nodiscard]] int GetItemId() const { return itemId_; }
+  void SetItemId(int id) { itemId_ = id; }
+  [[nodiscard]] CPropertyItem* GetParent() const { return parent_; }
+  [[nodiscard]] CPropertyItem* GetNextSibling() const { return nextSibling_.get(); }
+  [[nodiscard]] CPropertyItem* GetFirstChild() const { return firstChild_.get(); }
+  [[nodiscard]] bool HasChildren() const { return firstChild_ != nullptr; }
+  [[nodiscard]] CPropertyItem* GetNextVisible() const { return nextVisible_; }
+  void SetNextVisible(CPropertyItem* item) { nextVisible_ = item; }
+  [[nodiscard]] CPropertyTreeCtrl* GetOwner() const { return owner_; }
+  void SetOwner(CPropertyTreeCtrl* owner) { owner_ = owner; }
+
+  // Used by the control to link and unlink items.
+  CPropertyItem* AppendChild(std::unique_ptr<CPropertyItem> child);
+  [[nodiscard]] std::unique_ptr<CPropertyItem> DetachChild(CPropertyItem* child);
+
+  // Geometry of the last paint. The origin and expander rectangle are in content coordinates (scroll
+  // origin added), the value and label rectangles in list-window client coordinates.
+  [[nodiscard]] QPoint GetOrigin() const { return origin_; }
+  void SetOrigin(QPoint origin) { origin_ = origin; }
+  [[nodiscard]] int GetRowHeight() const { return rowHeight_; }
+  void SetRowHeight(int height) { rowHeight_ = height; }
+  [[nodiscard]] QRect GetLabelRect() const { return labelRect_; }
+  void SetLabelRect(const QRect& rect) { labelRect_ = rect; }
+  [[nodiscard]] QRect GetValueRect() const { return valueRect_; }
+  void SetValueRect(const QRect& rect) { valueRect_ = rect; }
+  [[nodiscard]] QRect GetExpanderRect() const { return expanderRect_; }
+  void SetExpanderRect(const QRect& rect) { expanderRect_ = rect; }
+
+  // Colours, taken from the system palette when the item is made.
+  [[nodiscard]] QColor GetValueBackColor() const { return valueBackColor_; }
+  void SetValueBackColor(const QColor& color) { valueBackColor_ = color; }
+  [[nodiscard]] QColor GetValueTextColor() const { return valueTextColor_; }
+  [[nodiscard]] QColor GetCategoryColor() const { return categoryColor_; }
+  void SetCategoryColor(const QColor& color) { categoryColor_ = color; }
+  [[nodiscard]] QColor GetLabelTextColor() const { return labelTextColor_; }
+  [[nodiscard]] QColor GetLabelBackColor() const { return labelBackColor_; }
+
+  // The identifier reported to the control's host when a value is committed; 0 reports nothing.
+  [[nodiscard]] int GetCommandId() const { return commandId_; }
+
+  [[nodiscard]] bool IsReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+  [[nodiscard]] bool IsHighlighted() const { return highlighted_; }
+  void SetHighlighted(bool highlighted);
+  [[nodiscard]] bool IsExpanded() const { return expanded_; }
+  // Does nothing before the item is added to a control. Does not repaint.
+  void SetExpanded(bool expanded);
+  [[nodiscard]] bool IsCategory() const;
+
+  [[nodiscard]] int GetSubtreeHeight() const;
+  [[nodiscard]] bool HitExpander(QPoint contentPoint) const;
+
+  // An edit commits once: the first EndEdit after BeginEdit reports, later ones do nothing.
+  void BeginEdit();
+  void EndEdit();
+  [[nodiscard]] bool IsCommitted() const { return committed_; }
+
+  // Hooks for the editor kinds.
+  virtual void PaintValue(QPainter& painter, const QRect& valueRect);
+  virtual void OnBeginEdit() {}
+  virtual void OnRelayout() {}
+  virtual void OnValueRefresh() {}
+  virtual void OnEndEdit() {}
+  virtual void DestroyEditor() {}
+  virtual void OnUnhighlight() {}
+  virtual void OnHighlight() {}
+  virtual void OnExpandChange(bool /*expanded*/) {}
+
+ protected:
+  [[nodiscard]] bool IsOwnerEnabled() const;
+  // The value text colour while the value can be edited, grey text otherwise.
+  [[nodiscard]] QColor ValueColorForState(const QColor& editableColor) const;
+  // Hands the command id to the control, which passes it on to its host at once.
+  void ReportCommand();
+  // The list window is every editor's parent; a focused editor gives the focus back to it before hiding,
+  // so the focus stays inside the control.
+  [[nodiscard]] QWidget* GetEditorParent() const;
+  void HideEditorWidget(QWidget* editor) const;
+
+ private:
+  QString label_;
+  QString description_;
+  int itemId_ = 0;
+  CPropertyItem* parent_ = nullptr;
+  std::unique_ptr<CPropertyItem> nextSibling_;
+  std::unique_ptr<CPropertyItem> firstChild_;
+  CPropertyItem* nextVisible_ = nullptr;
+  QRect expanderRect_;
+  CPropertyTreeCtrl* owner_ = nullptr;
+  QPoint origin_;
+  QRect valueRect_;
+  bool committed_ = false;
+  int rowHeight_;
+  QRect labelRect_;
+  bool highlighted_ = false;
+  bool expanded_ = false;
+  bool readOnly_ = false;
+  QColor valueBackColor_;
+  QColor valueTextColor_;
+  QColor categoryColor_;
+  QColor labelTextColor_;
+  QColor labelBackColor_;
+  int commandId_;
+};
+
+}  // namespace kestrine::ui

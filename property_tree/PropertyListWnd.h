@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QCursor>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+class QScrollBar;
+
+namespace kestrine::ui {
+
+class CPropertyItem;
+class CPropertyTreeCtrl;
+
+// The scrolling surface of a property tree control: paints every row, and turns mouse, wheel, keyboard
+// and scroll-bar input into the control's operations. It is the parent of every item's editor widget, so
+// editor geometry is in its client coordinates. It keeps no item state; all of it lives in the control.
+class CPropertyListWnd final : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The vertical-scroll requests, numbered as the platform numbers them.
+  enum class ScrollCode {
+    LineUp = 0,
+    LineDown = 1,
+    PageUp = 2,
+    PageDown = 3,
+    ThumbPosition = 4,
+    ThumbTrack = 5,
+    Top = 6,
+    Bottom = 7,
+    EndScroll = 8,
+  };
+
+  CPropertyListWnd(CPropertyTreeCtrl* control, QWidget* parent);
+
+  // The area the rows are painted in: the window less the scroll bar while it shows.
+  [[nodiscard]] QRect ClientRect() const;
+
+  // Scroll range: 0 to the rows' total height, with a page of client height + 1.
+  void RecalcScrollRange();
+  [[nodiscard]] int GetScrollMaximum() const { return scrollMaximum_; }
+  [[nodiscard]] int GetScrollPage() const { return scrollPage_; }
+  [[nodiscard]] QScrollBar* GetScrollBar() const { return scrollBar_; }
+
+  // Applies a scroll request, clamps it to the range and repaints.
+  void OnVScroll(ScrollCode code, int position);
+
+  // Clears the current item once a collapse has taken it out of the visible chain.
+  void DropHiddenCurrent();
+
+  // Paints synchronously. While the window cannot show (hidden, or not yet exposed) the rows are painted
+  // into a scratch image instead, so the visible chain and the row geometry are always current.
+  void Repaint();
+
+  [[nodiscard]] bool IsDragging() const { return dragging_; }
+  [[nodiscard]] int GetDragX() const { return dragX_; }
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void PaintAll(QPainter& painter);
+  void PaintTracker(QPainter& painter, const QRect& client) const;
+  void PlaceScrollBar();
+  void OnClientWidthChanged();
+  void OnScrollBarAction(int action);
+  void HandleWheel(int delta);
+  void ClickAt(QPoint point);
+  void DoubleClickAt(QPoint point);
+  void Toggle(CPropertyItem& item);
+  void FitDivider();
+  void EditCurrentIfAllowed();
+  bool HandleKey(int key, bool shift);
+  void UpdateCursorShape(QPoint point);
+  [[nodiscard]] bool ControlEnabled() const;
+
+  CPropertyTreeCtrl* control_;
+  QScrollBar* scrollBar_;
+  bool dragging_ = false;
+  QCursor dividerCursor_;
+  int dragX_ = -1;
+  int scrollMaximum_ = 0;
+  int scrollPage_ = 1;
+  int paintCount_ = 0;
+  bool relayingOut_ = false;
+  QImage scratch_;
+};
+
+}  // namespace kestrine::ui

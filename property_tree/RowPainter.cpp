@@ -1,0 +1,207 @@
+#include "property_tree/RowPainter.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "property_tree/PropertyFonts.h"
+#include "property_tree/PropertyItem.h"
+#include "property_tree/PropertyTreeCtrl.h"
+#include "property_tree/PropertyTreeTypes.h"
+#include "property_tree/SystemColors.h"
+
+namespace kestrine::ui {
+
+namespace {
+
+using namespace geometry;
+
+constexpr int kSingleLineFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic;
+
+bool IsBlankLabel(const QString& label) {
+  for (const QChar c : label) {
+    if (c != QLatin1Char(' ')) return false;
+  }
+  return true;
+}
+
+struct RowFrame {
+  int top;
+  int bottom;
+  int right;  // the client rectangle's right edge, exclusive
+  int divider;
+  bool category;
+  bool enabled;
+};
+
+void PaintBackground(QPainter& painter, const CPropertyItem& item, const QRect& client, const RowFrame& row) {
+  if (row.category) {
+    const CPropertyTreeCtrl& owner = *item.GetOwner();
+    const bool ownColour = (owner.GetOptions() & PROPS_CATEGORY_COLORS) != 0 || !row.enabled;
+    painter.fillRect(QRect(client.left() + kGutterWidth, row.top, client.width() + 1, item.GetRowHeight()),
+                     ownColour ? item.GetCategoryColor() : GetSysColor(SysColor::Window));
+  } else {
+    painter.fillRect(RowPainter::Ltrb(row.divider, row.top, row.right - 2, row.bottom - 1),
+                     item.GetValueBackColor());
+  }
+}
+
+void PaintExpander(QPainter& painter, CPropertyItem& item, int y, const RowFrame& row) {
+  if (!item.HasChildren()) {
+    item.SetExpanderRect(QRect());
+    return;
+  }
+  item.SetExpanderRect(RowPainter::Ltrb(kExpanderLeft, y + kExpanderTop, kExpanderLeft + kExpanderExtent,
+                                        y + kExpanderTop + kExpanderExtent));
+  RowPainter::DrawExpander(painter, kExpanderLeft, row.top + kExpanderTop, item.IsExpanded());
+}
+
+// The label box B runs from the indent past the gutter to the divider (to the right edge for a category).
+void PaintLabel(QPainter& painter, CPropertyItem& item, const QRect& box, const RowFrame& row) {
+  if (IsBlankLabel(item.GetLabel())) return;
+  painter.save();
+  painter.setFont(row.category ? CPropertyFonts::Bold() : CPropertyFonts::Normal());
+  QColor textColor = item.GetLabelTextColor();
+  if (item.IsHighlighted()) {
+    // An outline-less rectangle fills one pixel short of its right and bottom edges, so the bottom grid
+    // line stays visible.
+    const int boxRight = box.left() + box.width();
+    painter.fillRect(RowPainter::Ltrb(kGutterWidth, row.top, boxRight + kLabelTextInset - 1, row.bottom - 1),
+                     GetSysColor(SysColor::Highlight));
+    textColor = GetSysColor(SysColor::BtnHighlight);
+  }
+  if (!row.enabled) textColor = GetSysColor(SysColor::GrayText);
+
+  const QRect textRect = RowPainter::Ltrb(box.left() + kLabelTextInset, row.top, box.left() + box.width(), row.bottom);
+  const QFontMetrics metrics = painter.fontMetrics();
+  const QString text = RowPainter::FitText(metrics, item.GetLabel(), textRect.width(), kLabelFitMargin);
+  painter.setPen(textColor);
+  painter.drawText(textRect, kSingleLineFlags, text);
+  const QSize extent = metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, text);
+  item.SetLabelRect(QRect(textRect.left(), row.top, extent.width(), extent.height()));
+  painter.restore();
+}
+
+void PaintGrid(QPainter& painter, const QRect& client, const CPropertyItem& item, const RowFrame& row) {
+  RowPainter::DrawHLine(painter, kGutterWidth, row.bottom - 1, row.right);
+  if (row.category) RowPainter::DrawHLine(painter, kGutterWidth, row.top - 1, row.right);
+  RowPainter::DrawVLine(painter, kGutterWidth, client.top(), client.height());
+  if (!row.category) RowPainter::DrawVLine(painter, row.divider, row.top, item.GetRowHeight());
+}
+
+}  // namespace
+
+int RowPainter::PaintRow(QPainter& painter, CPropertyItem& item, const QRect& client, int x, int y) {
+  CPropertyTreeCtrl* owner = item.GetOwner();
+  if (!owner) return 0;
+  owner->AppendVisible(&item);
+  item.SetOrigin(QPoint(x, y));
+
+  const int height = item.GetRowHeight();
+  RowFrame row{};
+  row.top = y - owner->GetScrollOrigin();
+  row.bottom = row.top + height;
+  row.right = client.left() + client.width();
+  row.divider = owner->GetDividerPos();
+  row.category = item.IsCategory();
+  row.enabled = owner->isEnabled();
+
+  item.SetValueRect(Ltrb(row.divider + kValueInset, row.top, row.right, row.top + height - 1));
+  const QRect labelBox = row.category ? Ltrb(x + kGutterWidth, row.top, row.right, row.bottom)
+                                      : Ltrb(x + kGutterWidth, row.top, row.divider, row.bottom);
+
+  PaintBackground(painter, item, client, row);
+  PaintExpander(painter, item, y, row);
+  if (!row.category) {
+    painter.setClipRect(labelBox);
+    painter.fillRect(labelBox, item.GetLabelBackColor());
+  }
+  PaintLabel(painter, item, labelBox, row);
+  if (!row.category) painter.setClipping(false);
+  PaintGrid(painter, client, item, row);
+
+  if (!row.category) {
+    const QRect valueRect = item.GetValueRect();
+    painter.save();
+    painter.setClipRect(valueRect);
+    item.PaintValue(painter, valueRect);
+    painter.restore();
+  }
+
+  int painted = height;
+  if (item.HasChildren() && item.IsExpanded()) {
+    const int childIndent = x + (row.category ? 0 : kIndentStep);
+    for (CPropertyItem* child = item.GetFirstChild(); child; child = child->GetNextSibling()) {
+      painted += PaintRow(painter, *child, client, childIndent, y + painted);
+    }
+  }
+  return painted;
+}
+
+void RowPainter::DrawHLine(QPainter& painter, int x, int y, int length) {
+  painter.fillRect(QRect(x, y, length, 1), GetSysColor(SysColor::BtnShadow));
+}
+
+void RowPainter::DrawVLine(QPainter& painter, int x, int y, int length) {
+  painter.fillRect(QRect(x, y, 1, length), GetSysColor(SysColor::BtnShadow));
+}
+
+void RowPainter::DrawExpander(QPainter& painter, int left, int top, bool expanded) {
+  // An aliased one-pixel outline of an 8 x 8 rectangle covers 9 x 9 pixels.
+  painter.drawRect(QRect(left, top, kExpanderExtent, kExpanderExtent));
+  if (!expanded) painter.drawLine(left + 4, top + 2, left + 4, top + 6);
+  painter.drawLine(left + 2, top + 4, left + 6, top + 4);
+}
+
+QString RowPainter::FitText(const QFontMetrics& metrics, const QString& text, int available, int margin) {
+  if (text.isEmpty()) return text;
+  if (metrics.horizontalAdvance(text) + margin <= available) return text;
+  const QString dots = QStringLiteral("...");
+  const int dotsWidth = metrics.horizontalAdvance(dots);
+  const auto fits = [&](qsizetype k) { return metrics.horizontalAdvance(text.left(k)) + dotsWidth + margin <= available; };
+  // Prefix widths grow with the prefix, so the longest fitting prefix is found by bisection; with none
+  // fitting the first character stays.
+  qsizetype best = 1;
+  qsizetype low = 2;
+  qsizetype high = text.size() - 1;
+  if (text.size() > 1 && fits(1)) {
+    while (low <= high) {
+      const qsizetype mid = low + (high - low) / 2;
+      if (fits(mid)) {
+        best = mid;
+        low = mid + 1;
+      } else {
+        high = mid - 1;
+      }
+    }
+  }
+  if (best > 1 && text.at(best - 1).isHighSurrogate()) --best;
+  if (best == 1 && text.size() > 1 && text.at(0).isHighSurrogate()) best = 2;
+  return text.left(best) + dots;
+}
+
+void RowPainter::DrawValueText(QPainter& painter, const QRect& rect, const QString& text, const QColor& color,
+                               bool multiline) {
+  painter.save();
+  painter.setFont(CPropertyFonts::Normal());
+  painter.setPen(color);
+  const int flags = multiline ? (Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic) : kSingleLineFlags;
+  painter.drawText(rect, flags, text);
+  painter.restore();
+}
+
+void RowPainter::DrawSunkenOuterEdge(QPainter& painter, const QRect& rect) {
+  const QColor shadow = GetSysColor(SysColor::BtnShadow);
+  const QColor light = GetSysColor(SysColor::BtnHighlight);
+  const int w = rect.width();
+  const int h = rect.height();
+  painter.fillRect(QRect(rect.left(), rect.top(), w, 1), shadow);
+  painter.fillRect(QRect(rect.left(), rect.top(), 1, h), shadow);
+  painter.fillRect(QRect(rect.left(), rect.top() + h - 1, w, 1), light);
+  painter.fillRect(QRect(rect.left() + w - 1, rect.top(), 1, h), light);
+}
+
+QRect RowPainter::Ltrb(int left, int top, int right, int bottom) {
+  return QRect(left, top, right - left, bottom - top);
+}
+
+}  // namespace kestrine::ui

@@ -1,0 +1,10 @@
+#include <QApplication>
+
+#include "property_tree/gallery/GalleryWindow.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  kestrine::ui::GalleryWindow window;
+  window.show();
+  return QApplication::exec();
+}
