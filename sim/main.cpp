@@ -94,12 +94,13 @@ void ReportWhatIsServed(EncoderFleet& fleet, const SimulatorSettings& settings) 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First of all, so that a stop requested while starting up still ends the program cleanly.
+  PrepareForStopSignal();
   SimulatorSettings settings;
   if (const auto status = kestrine::sim::ParseSimulatorCommandLine(argc, argv, settings, std::cout, std::cerr)) {
     return *status;
   }
   AllowAllOpenFiles();
-  PrepareForStopSignal();
 
   EncoderFleet fleet(settings.fleet);
   std::string error;
