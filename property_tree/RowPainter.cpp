@@ -17,6 +17,8 @@ using namespace geometry;
 
 constexpr int kSingleLineFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic;
 
+bool IsOnDevice(const QPainter& painter, const QRect& rect) { return rect.intersects(painter.viewport()); }
+
 bool IsBlankLabel(const QString& label) {
   for (const QChar c : label) {
     if (c != QLatin1Char(' ')) return false;
@@ -74,8 +76,11 @@ void PaintLabel(QPainter& painter, CPropertyItem& item, const QRect& box, const 
   const QRect textRect = RowPainter::Ltrb(box.left() + kLabelTextInset, row.top, box.left() + box.width(), row.bottom);
   const QFontMetrics metrics = painter.fontMetrics();
   const QString text = RowPainter::FitText(metrics, item.GetLabel(), textRect.width(), kLabelFitMargin);
-  painter.setPen(textColor);
-  painter.drawText(textRect, kSingleLineFlags, text);
+  // Rows scrolled out of view are measured (their label rectangles count) but not drawn.
+  if (IsOnDevice(painter, textRect)) {
+    painter.setPen(textColor);
+    painter.drawText(textRect, kSingleLineFlags, text);
+  }
   const QSize extent = metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, text);
   item.SetLabelRect(QRect(textRect.left(), row.top, extent.width(), extent.height()));
   painter.restore();
@@ -181,6 +186,7 @@ QString RowPainter::FitText(const QFontMetrics& metrics, const QString& text, in
 
 void RowPainter::DrawValueText(QPainter& painter, const QRect& rect, const QString& text, const QColor& color,
                                bool multiline) {
+  if (text.isEmpty() || !IsOnDevice(painter, rect)) return;
   painter.save();
   painter.setFont(CPropertyFonts::Normal());
   painter.setPen(color);
