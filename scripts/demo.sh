@@ -9,7 +9,7 @@ scripts/build.sh
 address="${1:-}"
 if [ -z "$address" ]; then
   address=127.0.0.1
-  build/sim/kestrine-encoder-sim --bind "$address" &
+  build/sim/kestrine-encoder-sim --bind "$address" --no-discovery &
   sim=$!
   trap 'kill "$sim" 2>/dev/null || true' EXIT INT TERM
   # Wait until the simulated encoder listens, at most about five seconds.
