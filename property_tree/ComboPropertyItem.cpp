@@ -33,7 +33,7 @@ class SelectionGuard final {
 CComboPropertyItem::CComboPropertyItem(int commandId)
     : CPropertyItem(commandId), dropDownHeight_(geometry::kDropDownHeight) {}
 
-CComboPropertyItem::~CComboPropertyItem() { delete combo_.data(); }
+CComboPropertyItem::~CComboPropertyItem() { DeleteEditorWidget(combo_); }
 
 bool CComboPropertyItem::CreateEditor(std::uint32_t /*extraStyle*/) {
   if (!GetOwner() || combo_) return false;
@@ -138,7 +138,7 @@ void CComboPropertyItem::OnValueRefresh() {
 
 void CComboPropertyItem::OnEndEdit() { HideEditorWidget(combo_); }
 
-void CComboPropertyItem::DestroyEditor() { delete combo_.data(); }
+void CComboPropertyItem::DestroyEditor() { DeleteEditorWidget(combo_); }
 
 void CComboPropertyItem::OnUnhighlight() { HideEditorWidget(combo_); }
 

@@ -21,13 +21,19 @@ constexpr int kLeftTip = 6;
 constexpr int kRightTip = 18;
 constexpr int kArrowRow = 14;
 
+constexpr int kHeadLength = 3;  // columns of each arrow head, the tip included
+
 bool IsBlack(int x, int y) {
   for (const int column : kBarColumns) {
     if (x == column && y >= kBarTop && y <= kBarBottom) return true;
   }
-  const int spread = kArrowRow - y < 0 ? y - kArrowRow : kArrowRow - y;
-  if (x >= kLeftTip && x <= kBarColumns[0] - 1 && spread <= x - kLeftTip) return true;
-  if (x <= kRightTip && x >= kBarColumns[1] + 1 && spread <= kRightTip - x) return true;
+  const int spread = y < kArrowRow ? kArrowRow - y : y - kArrowRow;
+  // Left arrow: a head widening from the tip, then a shaft to the first bar.
+  if (x >= kLeftTip && x < kLeftTip + kHeadLength) return spread <= x - kLeftTip;
+  if (x >= kLeftTip + kHeadLength && x < kBarColumns[0]) return spread == 0;
+  // Right arrow, mirrored from the second bar.
+  if (x <= kRightTip && x > kRightTip - kHeadLength) return spread <= kRightTip - x;
+  if (x > kBarColumns[1] && x <= kRightTip - kHeadLength) return spread == 0;
   return false;
 }
 

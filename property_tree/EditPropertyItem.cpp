@@ -15,10 +15,7 @@ namespace kestrine::ui {
 
 CEditPropertyItem::CEditPropertyItem(int commandId) : CPropertyItem(commandId) {}
 
-CEditPropertyItem::~CEditPropertyItem() {
-  delete line_.data();
-  delete multi_.data();
-}
+CEditPropertyItem::~CEditPropertyItem() { CEditPropertyItem::DestroyEditor(); }
 
 QWidget* CEditPropertyItem::GetEditor() const {
   if (multi_) return multi_;
@@ -159,8 +156,8 @@ void CEditPropertyItem::OnEndEdit() {
 }
 
 void CEditPropertyItem::DestroyEditor() {
-  delete line_.data();
-  delete multi_.data();
+  DeleteEditorWidget(line_);
+  DeleteEditorWidget(multi_);
 }
 
 void CEditPropertyItem::OnUnhighlight() { HideEditorWidget(GetEditor()); }

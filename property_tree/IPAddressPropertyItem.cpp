@@ -14,7 +14,7 @@ namespace kestrine::ui {
 
 CIPAddressPropertyItem::CIPAddressPropertyItem(int commandId) : CPropertyItem(commandId) {}
 
-CIPAddressPropertyItem::~CIPAddressPropertyItem() { delete editor_.data(); }
+CIPAddressPropertyItem::~CIPAddressPropertyItem() { DeleteEditorWidget(editor_); }
 
 bool CIPAddressPropertyItem::CreateEditor(std::uint32_t /*extraStyle*/) {
   if (!GetOwner() || editor_) return false;
@@ -101,7 +101,7 @@ void CIPAddressPropertyItem::OnEndEdit() {
   ReportCommand();
 }
 
-void CIPAddressPropertyItem::DestroyEditor() { delete editor_.data(); }
+void CIPAddressPropertyItem::DestroyEditor() { DeleteEditorWidget(editor_); }
 
 void CIPAddressPropertyItem::OnUnhighlight() {
   // An edit left open when the focus went outside the control ends once the user moves on inside it.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "property_tree/EditorEventRelay.h"
 #include "property_tree/PropertyListWnd.h"
 #include "property_tree/PropertyTreeCtrl.h"
 #include "property_tree/PropertyTreeTypes.h"
@@ -111,6 +112,13 @@ void CPropertyItem::HideEditorWidget(QWidget* editor) const {
   QWidget* list = GetEditorParent();
   if (list && (editor->hasFocus() || editor->isAncestorOf(QApplication::focusWidget()))) list->setFocus();
   editor->hide();
+}
+
+void CPropertyItem::DeleteEditorWidget(QWidget* editor) {
+  if (!editor) return;
+  editor->blockSignals(true);
+  for (CEditorEventRelay* relay : editor->findChildren<CEditorEventRelay*>()) delete relay;
+  delete editor;
 }
 
 }  // namespace kestrine::ui

@@ -109,6 +109,9 @@ class CPropertyItem {
   // so the focus stays inside the control.
   [[nodiscard]] QWidget* GetEditorParent() const;
   void HideEditorWidget(QWidget* editor) const;
+  // Deletes an editor without letting its last focus change end (and report) an edit: removing an item
+  // or its control commits nothing.
+  static void DeleteEditorWidget(QWidget* editor);
 
  private:
   QString label_;

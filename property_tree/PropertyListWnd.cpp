@@ -64,7 +64,8 @@ bool CPropertyListWnd::ControlEnabled() const { return control_ && control_->isE
 // ---- Painting -----------------------------------------------------------------------------------------
 
 void CPropertyListWnd::Repaint() {
-  if (!control_) return;
+  // An editor moved or hidden by a row's paint may ask for another paint; the one running will do.
+  if (!control_ || painting_) return;
   const int before = paintCount_;
   if (isVisible()) repaint();
   if (paintCount_ != before) return;
@@ -84,6 +85,7 @@ void CPropertyListWnd::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void CPropertyListWnd::PaintAll(QPainter& painter) {
+  painting_ = true;
   const QRect client = ClientRect();
   control_->ResetVisibleChain();
   control_->ClearLabelRects();
@@ -106,6 +108,7 @@ void CPropertyListWnd::PaintAll(QPainter& painter) {
   RowPainter::DrawVLine(painter, kGutterWidth, 0, client.height());
   RowPainter::DrawSunkenOuterEdge(painter, client);
   if (dragging_) PaintTracker(painter, client);
+  painting_ = false;
 }
 
 void CPropertyListWnd::PaintTracker(QPainter& painter, const QRect& client) const {

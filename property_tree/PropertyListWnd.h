@@ -94,6 +94,7 @@ class CPropertyListWnd final : public QWidget {
   int scrollPage_ = 1;
   int paintCount_ = 0;
   bool relayingOut_ = false;
+  bool painting_ = false;
   QImage scratch_;
 };
 

@@ -113,7 +113,10 @@ void CPropertyTreeCtrl::RemoveItem(CPropertyItem* item) {
   if (CPropertyItem* parent = target->GetParent()) owned = parent->DetachChild(target);
   if (target == current_) SetCurrentItem(nullptr);
   target->DestroyEditor();
+  // The repaints above walked the item while it was still linked; the chain must not outlive it.
+  ResetVisibleChain();
   owned.reset();
+  UpdateView();
 }
 
 void CPropertyTreeCtrl::RemoveAllItems() {

@@ -172,6 +172,21 @@ TEST_F(EditorItems, CommandIdZeroReportsNothingButStillEdits) {
   EXPECT_FALSE(edit->GetLineEdit()->isVisible());
 }
 
+TEST_F(EditorItems, RemovingAnItemOrItsControlWhileEditingCommitsNothing) {
+  CEditPropertyItem* edit = AddEdit(10015);
+  CIPAddressPropertyItem* address = AddAddress(10002);
+  ShowActive();
+  Click(ValuePoint(*edit));
+  ASSERT_TRUE(edit->GetLineEdit()->hasFocus());
+  Tree().RemoveItem(edit);
+  EXPECT_TRUE(commands_.empty());
+
+  Click(ValuePoint(*address));
+  ASSERT_TRUE(address->GetEditor()->GetField(0)->hasFocus());
+  DestroyHost();
+  EXPECT_TRUE(commands_.empty());
+}
+
 // ---- Drop-down list -----------------------------------------------------------------------------------
 
 TEST_F(EditorItems, ComboEntriesAndSelectionWorkLikeTheDropDownListTheyStandFor) {
@@ -215,6 +230,23 @@ TEST_F(EditorItems, EverySelectionChangeReportsAtOnceAndClosingWithoutChangeRepo
   Click(ValuePoint(*combo));
   Click(LabelPoint(*spare_));
   EXPECT_EQ(commands_.size(), 2u);
+}
+
+TEST_F(EditorItems, TheHostMayRebuildTheListFromInsideTheReport) {
+  CComboPropertyItem* combo = AddCombo(10041, {QStringLiteral("64"), QStringLiteral("96"), QStringLiteral("112")});
+  combo->SetCurSel(0);
+  QObject::connect(&Tree(), &CPropertyTreeCtrl::ItemCommand, &Tree(), [combo](int, CPropertyItem*) {
+    const int chosen = combo->GetCurSel();
+    combo->ResetContent();
+    for (const char* entry : {"32", "48", "56", "64"}) combo->AddString(QString::fromLatin1(entry));
+    combo->SetCurSel(chosen);
+  });
+  ShowActive();
+  Click(ValuePoint(*combo));
+  QTest::keyClick(combo->GetEditor(), Qt::Key_Down);
+  EXPECT_EQ(commands_, std::vector<int>{10041});
+  EXPECT_EQ(combo->GetCount(), 4);
+  EXPECT_EQ(combo->GetWindowText(), QStringLiteral("48"));
 }
 
 TEST_F(EditorItems, TheOpenedListDropsBelowTheRowAndDoesNotEndTheEdit) {

@@ -1,4 +1,6 @@
 // Mouse, wheel and keyboard input on the list window, driven through the real widgets.
+#include <algorithm>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -228,6 +230,30 @@ TEST_F(ListInput, ADisabledControlIgnoresClicksAndKeys) {
   Tree().setEnabled(false);
   QTest::keyClick(&List(), Qt::Key_Down);
   EXPECT_EQ(Current(), name_);
+}
+
+TEST_F(ListInput, ATargetCanVetoTogglesDividerDragsAndEditing) {
+  Tree().SetOptions(Tree().GetOptions() | PROPS_NOTIFY);
+  std::vector<int> codes;
+  Tree().SetNotifyTarget([&codes](const PropertyNotify& notify) {
+    codes.push_back(notify.code);
+    const bool veto = notify.code == PROPN_EXPAND_TOGGLING || notify.code == PROPN_DIVIDER_PRESSED ||
+                      notify.code == PROPN_VALUE_CLICKED;
+    return veto ? 1L : 0L;
+  });
+  Click(RowPoint(*group_, 6));
+  EXPECT_FALSE(group_->IsExpanded());
+  Click(ValuePoint(*name_));
+  EXPECT_EQ(Current(), name_);
+  EXPECT_FALSE(name_->GetEditor()->isVisible());
+  QTest::mousePress(&List(), Qt::LeftButton, Qt::NoModifier, RowPoint(*name_, Tree().GetDividerPos()));
+  EXPECT_FALSE(List().IsDragging());
+  QTest::mouseRelease(&List(), Qt::LeftButton, Qt::NoModifier, RowPoint(*name_, Tree().GetDividerPos()));
+  Tree().SetCurrentItem(group_);
+  Key(Qt::Key_Right);  // the toggle is refused, so Right moves down instead
+  EXPECT_FALSE(group_->IsExpanded());
+  EXPECT_EQ(Current(), other_);
+  EXPECT_NE(std::find(codes.begin(), codes.end(), PROPN_CURRENT_CHANGED), codes.end());
 }
 
 TEST_F(ListInput, StaticRowsBecomeCurrentAndNothingElse) {

@@ -30,6 +30,9 @@ class PropertyTreeTest : public ::testing::Test {
   [[nodiscard]] QWidget& Host() { return *host_; }
   [[nodiscard]] QLineEdit& Outside() { return *outside_; }
 
+  // Destroys the window with the control in it.
+  void DestroyHost() { host_.reset(); }
+
   // Shows the window and waits until it is active, so that focus changes are real.
   void ShowActive();
 

@@ -1,4 +1,5 @@
 // The item tree, the current item and the notification reports of the control.
+#include <algorithm>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -99,15 +100,28 @@ TEST_F(TreeModel, RemoveItemDeletesTheSubtreeUnlinksItAndClearsTheCurrentItem) {
   auto* last = AddRow(a, std::make_unique<CountingItem>(0, &removals), QStringLiteral("last"));
   middle->SetExpanded(true);
   Tree().UpdateView();
-  Tree().SetCurrentItem(middle->GetFirstChild());
   RecordReports();
 
+  Tree().SetCurrentItem(first);
   Tree().RemoveItem(middle);
   EXPECT_EQ(removals.itemsDeleted, 2);
   EXPECT_EQ(removals.editorsDestroyed, 2);
   EXPECT_EQ(first->GetNextSibling(), last);
-  EXPECT_EQ(Tree().GetCurrentItem(), nullptr);
   EXPECT_EQ(CountReports(PROPN_ITEM_DELETING), 2);
+  // Nothing removed is left in the visible chain, so moving on right away is safe.
+  std::vector<CPropertyItem*> linked;
+  Tree().ForEachItem(&Tree().GetRootItem(), [&](CPropertyTreeCtrl&, CPropertyItem& item) {
+    linked.push_back(&item);
+    return true;
+  });
+  for (CPropertyItem* visible = Tree().GetVisibleChainHead(); visible; visible = visible->GetNextVisible()) {
+    EXPECT_NE(std::find(linked.begin(), linked.end(), visible), linked.end());
+  }
+  EXPECT_EQ(Tree().MoveCurrentNext(), last);
+
+  Tree().RemoveItem(last);
+  EXPECT_EQ(Tree().GetCurrentItem(), nullptr);
+  EXPECT_EQ(removals.itemsDeleted, 3);
 
   Tree().RemoveItem(nullptr);
   EXPECT_EQ(removals.itemsDeleted, 4);
