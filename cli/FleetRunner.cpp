@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <ostream>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -24,6 +25,17 @@ void PrintJob(const JobOutput& output, std::ostream& out, std::ostream& err) {
     std::ostream& stream = line.stream == Stream::Out ? out : err;
     stream << line.text << '\n';
     stream.flush();
+  }
+}
+
+// False when the system has no thread to give (std::thread reports it by throwing).
+template <typename Worker>
+bool StartWorker(std::vector<std::jthread>& workers, Worker& worker) {
+  try {
+    workers.emplace_back(worker);
+    return true;
+  } catch (const std::system_error&) {
+    return false;
   }
 }
 
@@ -60,7 +72,12 @@ bool FleetRunner::Run(std::size_t count, const std::function<bool(std::size_t, J
   std::vector<std::jthread> workers;
   const std::size_t threads = std::min(jobs_, count);
   workers.reserve(threads);
-  for (std::size_t i = 0; i < threads; ++i) workers.emplace_back(worker);
+  // Every worker takes jobs until none is left, so however few threads the system grants, all jobs run;
+  // with none at all, this thread runs them before printing.
+  for (std::size_t i = 0; i < threads; ++i) {
+    if (!StartWorker(workers, worker)) break;
+  }
+  if (workers.empty()) worker();
 
   bool allOk = true;
   for (std::size_t index = 0; index < count; ++index) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <atomic>
 #include <sstream>
 #include <thread>
@@ -60,6 +62,49 @@ TEST(FleetRunner, AJobThatThrowsFailsAloneAndNothingIsEmpty) {
   EXPECT_EQ(out.str(), "fine\n");
   EXPECT_EQ(err.str(), "boom\n");
 }
+
+#ifdef __GLIBC__
+// While it lives, every new thread asks for more stack than the address space holds, so none can start.
+class NoThreadsToBeHad final {
+ public:
+  NoThreadsToBeHad() {
+    pthread_getattr_default_np(&saved_);
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, std::size_t{1} << 50);
+    pthread_setattr_default_np(&huge);
+    pthread_attr_destroy(&huge);
+  }
+  ~NoThreadsToBeHad() {
+    pthread_setattr_default_np(&saved_);
+    pthread_attr_destroy(&saved_);
+  }
+  NoThreadsToBeHad(const NoThreadsToBeHad&) = delete;
+  NoThreadsToBeHad& operator=(const NoThreadsToBeHad&) = delete;
+
+ private:
+  pthread_attr_t saved_{};
+};
+
+TEST(FleetRunner, WithoutThreadsEveryJobStillRunsAndPrintsInOrder) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const FleetRunner runner(1000);
+  bool ok = true;
+  {
+    const NoThreadsToBeHad noThreads;
+    ok = runner.Run(
+        5,
+        [](std::size_t index, JobOutput& output) {
+          output.Print(Stream::Out, "", "job " + std::to_string(index));
+          return index != 3;
+        },
+        out, err);
+  }
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(out.str(), "job 0\njob 1\njob 2\njob 3\njob 4\n");
+}
+#endif
 
 }  // namespace
 }  // namespace kestrine::cli
