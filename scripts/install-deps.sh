@@ -24,4 +24,5 @@ else
 fi
 echo "Installing:$missing"
 $run apt-get update -q
-DEBIAN_FRONTEND=noninteractive $run apt-get install -y -q --no-install-recommends $missing
+# Through env: sudo drops the caller's environment, and debconf would then try to ask on the terminal.
+$run env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
