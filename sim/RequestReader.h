@@ -22,8 +22,10 @@ struct ControlRequest {
 // encoder does not know, ends the connection before any body is buffered.
 class RequestReader final {
  public:
-  // No document comes near this; a larger announced body is garbage, not a request.
-  static constexpr std::size_t kMaxBodyLength = 64 * 1024;
+  // The manager builds its document in a buffer of this size, so a larger announced body is garbage,
+  // not a request. The bound also caps the parse: TinyXML's time grows with the square of the nesting
+  // depth (64 KiB of "<a>" held the one serving thread, and with it the whole fleet, for seconds).
+  static constexpr std::size_t kMaxBodyLength = static_cast<std::size_t>(net::kMaxDocumentLength);
 
   enum class Status { NeedMore, Complete, Refused };
 

@@ -7,6 +7,7 @@
 #include "EncoderClient.h"
 #include "config/ConfigurationDocument.h"
 #include "platform/Ipv4Text.h"
+#include "sim/RequestReader.h"
 #include "support/Eventually.h"
 
 namespace kestrine::sim::test {
@@ -152,7 +153,13 @@ TEST(WriteReply, ADocumentThatIsNotAConfigurationIsRefusedWithItsOwnText) {
   SimulatedEncoder encoder = fleet.Encoder();
   EXPECT_EQ(ExchangeWrite(encoder, "<other/>"), "XML ERR");
   EXPECT_EQ(ExchangeWrite(encoder, ""), "XML ERR");
+  // The largest body taken, nested as deep as it can be: the parser recurses once per level on the
+  // serving thread's stack, which the body limit must keep it within.
+  std::string nested;
+  while (nested.size() + 3 <= RequestReader::kMaxBodyLength) nested += "<a>";
+  EXPECT_EQ(ExchangeWrite(encoder, nested), "XML ERR");
   EXPECT_EQ(encoder.Password(), "UUUUUUUU");
+  EXPECT_EQ(ExchangeWrite(encoder, "<other/>"), "XML ERR");  // still serving
 }
 
 TEST(StreamCommands, SwitchTheStreamWithoutAReply) {

@@ -40,6 +40,9 @@ TEST(RequestReader, AssemblesRequestsFromAnySplitAndRefusesBadHeaders) {
   EXPECT_TRUE(refused(net::CMD_SENDXML, RequestReader::kMaxBodyLength + 1));
   EXPECT_TRUE(refused(net::CMD_SEARCH, 0));
   EXPECT_FALSE(refused(net::CMD_SENDXML, RequestReader::kMaxBodyLength));
+  // Nothing larger than the manager's own document buffer is taken in to be parsed.
+  EXPECT_FALSE(refused(net::CMD_SENDXML, 9999));
+  EXPECT_TRUE(refused(net::CMD_SENDXML, 10000));
 }
 
 TEST(Fleet, EncodersSitOnConsecutiveAddressesAndShareOneChosenPort) {
