@@ -1,0 +1,272 @@
+// The client side of every reply: a tiny encoder on loopback answers each
+// connection of an operation with fuzzer-chosen bytes, in fuzzer-chosen pieces,
+// and the operation must end, in time, with nothing overrun and no refused
+// document taking effect.
+//
+// Input: [op] [piece] [first reply length, 2 bytes LE] [first reply] [second reply]
+//   op & 7:   0 query, 1 fetch, 2 read, 3 send (write without the check), 4 write, 5 start, 6 stop
+//   op & 8:   the page's bitrate flag is set, so an accepted write is read again
+//   op & 16:  the encoder keeps the connection open after its reply, so the client times out
+//   piece:    the reply goes out in pieces of piece + 1 bytes (255: in one piece)
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "config/EncoderConfiguration.h"
+#include "config/PageFlags.h"
+#include "fuzz/FuzzCheck.h"
+#include "net/ControlConnection.h"
+#include "net/DeviceOperations.h"
+#include "net/OperatorFeedback.h"
+#include "net/Protocol.h"
+#include "platform/Socket.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using kestrine::fuzz::Require;
+namespace net = kestrine::net;
+namespace platform = kestrine::platform;
+
+constexpr std::uint32_t kLoopback = 0x0100007F;  // 127.0.0.1, network order
+constexpr auto kServerPatience = 2000ms;          // the encoder's own wait for a request
+
+// Answers connection i with reply i (nothing when there are fewer), one connection at a time.
+class LoopbackEncoder final {
+ public:
+  LoopbackEncoder() {
+    listener_ = platform::Socket::CreateStream();
+    listener_.SetReuseAddress(true);
+    if (!listener_.Bind(kLoopback, 0) || !listener_.Listen(64)) kestrine::fuzz::Fail("cannot listen on loopback");
+    port_ = listener_.LocalPort();
+    thread_ = std::jthread([this](std::stop_token stop) { Serve(stop); });
+  }
+
+  [[nodiscard]] std::uint16_t Port() const { return port_; }
+
+  void Prepare(std::vector<net::Bytes> replies, std::size_t piece, bool keepOpen) {
+    const std::lock_guard lock(mutex_);
+    replies_ = std::move(replies);
+    next_ = 0;
+    piece_ = piece;
+    keepOpen_ = keepOpen;
+  }
+
+ private:
+  void Serve(const std::stop_token& stop) {
+    while (!stop.stop_requested()) {
+      if (!listener_.WaitReadable(50ms, {})) continue;
+      platform::Socket connection = listener_.Accept();
+      if (!connection.IsValid()) continue;
+      connection.SetNoDelay(true);
+      net::Bytes reply;
+      std::size_t piece = 0;
+      bool keepOpen = false;
+      {
+        const std::lock_guard lock(mutex_);
+        if (next_ < replies_.size()) reply = replies_[next_];
+        ++next_;
+        piece = piece_;
+        keepOpen = keepOpen_;
+      }
+      if (!ReadRequest(connection)) continue;
+      for (std::size_t at = 0; at < reply.size(); at += piece) {
+        const std::size_t count = std::min(piece, reply.size() - at);
+        if (connection.Send(std::span<const std::byte>(reply).subspan(at, count)) != count) break;
+      }
+      if (keepOpen) {
+        std::array<std::byte, 256> sink{};
+        while (connection.Receive(sink, kServerPatience, {}).status == platform::ReceiveStatus::Data) {
+        }
+      }
+    }
+  }
+
+  // The whole request, so that closing never resets a connection with unread bytes.
+  static bool ReadRequest(platform::Socket& connection) {
+    std::array<std::byte, net::kRequestHeaderSize> header{};
+    if (!Collect(connection, header)) return false;
+    std::uint32_t length = net::GetLe32(std::span<const std::byte>(header).subspan<4, 4>());
+    std::array<std::byte, 4096> body{};
+    while (length > 0) {
+      const std::size_t count = std::min<std::size_t>(length, body.size());
+      if (!Collect(connection, std::span(body).first(count))) return false;
+      length -= static_cast<std::uint32_t>(count);
+    }
+    return true;
+  }
+
+  static bool Collect(platform::Socket& connection, std::span<std::byte> into) {
+    std::size_t count = 0;
+    while (count < into.size()) {
+      const platform::Received got = connection.Receive(into.subspan(count), kServerPatience, {});
+      if (got.status != platform::ReceiveStatus::Data || got.count == 0) return false;
+      count += got.count;
+    }
+    return true;
+  }
+
+  platform::Socket listener_;
+  std::uint16_t port_ = 0;
+  std::mutex mutex_;
+  std::vector<net::Bytes> replies_;
+  std::size_t next_ = 0;
+  std::size_t piece_ = 1;
+  bool keepOpen_ = false;
+  std::jthread thread_;
+};
+
+const std::set<std::string_view>& KnownMessages() {
+  static const std::set<std::string_view> known{
+      net::kCreateSocketFailed, net::kConnectFailed,       net::kSendXmlFailed,       net::kConnectDeviceFailed,
+      net::kReadConfigurationFailed, net::kRecvCmdFailed,  net::kRecvRlenFailed,      net::kRecvRetFailed,
+      net::kWriteSucceeded,     net::kPasswordError,       net::kWriteFailed,         net::kEnterPassword,
+      net::kEnterNewPassword,   net::kEnterCorrectPassword, net::kEnterCorrectNewPassword};
+  return known;
+}
+
+// KESTRINE_FUZZ_VERBOSE=1 tells what each input did, for replaying chosen inputs by hand.
+bool Verbose() {
+  static const bool verbose = std::getenv("KESTRINE_FUZZ_VERBOSE") != nullptr;
+  return verbose;
+}
+
+void Tell(std::string_view what, std::string_view text = {}) {
+  if (Verbose()) std::fprintf(stderr, "  %.*s %.*s\n", static_cast<int>(what.size()), what.data(),
+                              static_cast<int>(text.size()), text.data());
+}
+
+// Checks what an operation shows as it shows it.
+class CheckingFeedback final : public net::OperatorFeedback {
+ public:
+  void ShowMessage(net::MessageStyle, net::MessageOwner, std::string_view text) override {
+    Tell("message:", text);
+    Require(KnownMessages().contains(text), "only the system's own messages are shown");
+  }
+  void ClearLog() override {
+    Tell("clear log");
+    ringLines_ = 0;
+  }
+  void AddLogLine(std::string_view text, net::LogLineKind kind) override {
+    Tell("log line:", text);
+    if (kind == net::LogLineKind::ProgramNotice) {
+      Require(text == net::kBitrateNotice, "the one program notice");
+      return;
+    }
+    Require(text.size() <= net::MESSAGE_SLOT_SIZE, "a ring line stays within its slot");
+    Require(++ringLines_ <= net::MESSAGE_SLOT_COUNT, "a ring holds ten lines at most");
+  }
+  void SetNodeImage(int image) override {
+    Require(image == net::kImageAnswered || image == net::kImageUnanswered, "a known node image");
+  }
+  void RefreshPage() override {}
+  void BeginWait() override { ++waitDepth_; }
+  void EndWait() override { Require(--waitDepth_ >= 0, "wait scopes balance"); }
+  void Pause(std::chrono::milliseconds) override {}
+
+  [[nodiscard]] int WaitDepth() const { return waitDepth_; }
+
+ private:
+  std::size_t ringLines_ = 0;
+  int waitDepth_ = 0;
+};
+
+kestrine::config::EncoderConfiguration Entry() {
+  kestrine::config::EncoderConfiguration entry;
+  entry.ipAddr = kLoopback;
+  kestrine::config::StoreText(entry.version, "2.31");
+  kestrine::config::StoreText(entry.old_password, "UUUUUUUU");
+  kestrine::config::StoreText(entry.new_password, "DDDDDDDD");
+  entry.mux_bitrate = 4000;
+  return entry;
+}
+
+void CheckFetch(const net::ConfigurationFetch& fetch) {
+  if (fetch.failure != net::ReadFailure::None) {
+    Require(fetch.document.empty(), "a failed read keeps no document");
+    return;
+  }
+  Require(fetch.length >= 0 && fetch.length <= net::kMaxDocumentLength, "an accepted length fits the buffer");
+  Require(fetch.document.size() == static_cast<std::size_t>(fetch.length), "the document is exactly len bytes");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static LoopbackEncoder encoder;
+  if (size < 4) return 0;
+  const unsigned op = data[0];
+  const std::size_t piece = data[1] == 255 ? 1 << 20 : std::size_t{data[1]} + 1;
+  const std::size_t firstLength = std::min<std::size_t>(data[2] | (data[3] << 8), size - 4);
+  const auto* body = reinterpret_cast<const std::byte*>(data + 4);
+  std::vector<net::Bytes> replies{net::Bytes(body, body + firstLength),
+                                  net::Bytes(body + firstLength, body + (size - 4))};
+  const bool keepOpen = (op & 16) != 0;
+  encoder.Prepare(std::move(replies), piece, keepOpen);
+
+  net::NetworkSettings settings;
+  settings.controlPort = encoder.Port();
+  settings.timings.exchangeDelay = 0ms;
+  settings.timings.receiveTimeout = keepOpen ? 5ms : 200ms;
+  settings.timings.connectTimeout = 1000ms;
+  settings.timings.rereadPause = 0ms;
+  CheckingFeedback feedback;
+  net::DeviceOperations operations(settings, feedback);
+  kestrine::config::EncoderConfiguration entry = Entry();
+  const kestrine::config::EncoderConfiguration before = entry;
+  kestrine::config::PageFlags flags;
+  flags.bitrateModified = (op & 8) != 0;
+  const net::PasswordEditors editors{false, false};
+
+  int result = 0;
+  switch (op & 7) {
+    case 0:
+      result = operations.QueryDeviceMessages(entry);
+      Require(result == net::kReachable || result == net::kUnreachable, "reachable or not");
+      break;
+    case 1: {
+      const net::ConfigurationFetch fetch = operations.FetchConfigurationDocument(entry.ipAddr);
+      CheckFetch(fetch);
+      result = static_cast<int>(fetch.failure);
+      Tell("document bytes:", std::to_string(fetch.document.size()));
+      break;
+    }
+    case 2: {
+      net::ConfigurationFetch fetch;
+      result = operations.ReadConfigurationDocument(entry, flags, &fetch);
+      CheckFetch(fetch);
+      Tell("document bytes:", std::to_string(fetch.document.size()));
+      if (result == 0) {
+        Require(entry == before, "a failed read leaves the entry as it was");
+      } else {
+        Require(entry.configurationRead == 1, "an accepted read marks the entry");
+      }
+      break;
+    }
+    case 3:
+      result = operations.SendConfiguration(entry, flags, editors);
+      break;
+    case 4:
+      result = operations.WriteConfiguration(entry, flags, editors);
+      break;
+    case 5:
+      result = operations.StartStreaming(entry);
+      break;
+    default:
+      result = operations.StopStreaming(entry);
+      break;
+  }
+  Tell("result:", std::to_string(result));
+  if ((op & 7) >= 3) Require(result == 0 || result == 1, "1 or 0");
+  Require(feedback.WaitDepth() == 0, "the wait cursor is gone at the end");
+  return 0;
+}
