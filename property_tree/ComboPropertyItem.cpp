@@ -107,9 +107,13 @@ QString CComboPropertyItem::GetLBText(int index) const { return combo_ ? combo_-
 
 QString CComboPropertyItem::GetWindowText() const { return combo_ ? combo_->currentText() : QString(); }
 
+void CComboPropertyItem::OnRowLaidOut() {
+  if (hasFocus_ || !GetOwner() || !combo_) return;
+  combo_->setGeometry(GetValueRect());
+}
+
 void CComboPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
   if (hasFocus_ || !GetOwner() || !combo_) return;
-  combo_->setGeometry(valueRect);
   RowPainter::DrawValueText(painter, valueRect, combo_->currentText(), ValueColorForState(GetValueTextColor()), false);
 }
 

@@ -115,10 +115,14 @@ QString CEditPropertyItem::GetDisplayText() const {
   return HasEditFlag(PROP_EDIT_PASSWORD) ? QString(text.size(), QLatin1Char('*')) : text;
 }
 
-void CEditPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
+void CEditPropertyItem::OnRowLaidOut() {
   QWidget* editor = GetEditor();
   if (hasFocus_ || !GetOwner() || !editor) return;
-  editor->setGeometry(valueRect);
+  editor->setGeometry(GetValueRect());
+}
+
+void CEditPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
+  if (hasFocus_ || !GetOwner() || !GetEditor()) return;
   RowPainter::DrawValueText(painter, valueRect, GetDisplayText(), ValueColorForState(GetValueTextColor()),
                             HasEditFlag(PROP_EDIT_MULTILINE));
 }

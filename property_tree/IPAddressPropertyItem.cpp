@@ -72,10 +72,14 @@ void CIPAddressPropertyItem::PlaceEditor() {
   editor_->LayoutFields();
 }
 
-void CIPAddressPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
+void CIPAddressPropertyItem::OnRowLaidOut() {
   if (hasFocus_ || !GetOwner() || !editor_) return;
   editor_->hide();
   PlaceEditor();
+}
+
+void CIPAddressPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
+  if (hasFocus_ || !GetOwner() || !editor_) return;
   RowPainter::DrawValueText(painter, valueRect, GetDisplayText(), ValueColorForState(GetSysColor(SysColor::WindowText)),
                             false);
 }

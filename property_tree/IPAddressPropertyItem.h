@@ -37,6 +37,7 @@ class CIPAddressPropertyItem final : public CPropertyItem {
   [[nodiscard]] bool HasEditorFocus() const { return hasFocus_; }
 
   void PaintValue(QPainter& painter, const QRect& valueRect) override;
+  void OnRowLaidOut() override;
   void OnBeginEdit() override;
   void OnRelayout() override;
   void OnValueRefresh() override;

@@ -12,6 +12,7 @@ namespace {
 
 struct SharedFonts {
   int instances = 0;
+  int generation = 0;
   std::optional<QFont> normal;
   std::optional<QFont> bold;
 };
@@ -36,6 +37,7 @@ void CreateFonts() {
   QFont bold = menu;
   bold.setWeight(QFont::Bold);
   fonts.bold = bold;
+  ++fonts.generation;
 }
 
 void EnsureFonts() {
@@ -77,5 +79,7 @@ const QFont& CPropertyFonts::Bold() {
 }
 
 int CPropertyFonts::InstanceCount() { return Shared().instances; }
+
+int CPropertyFonts::Generation() { return Shared().generation; }
 
 }  // namespace kestrine::ui

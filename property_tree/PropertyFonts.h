@@ -20,6 +20,8 @@ class CPropertyFonts final {
   [[nodiscard]] static const QFont& Normal();
   [[nodiscard]] static const QFont& Bold();
   [[nodiscard]] static int InstanceCount();
+  // Changes whenever the fonts are created anew, so text measured in older fonts can be told apart.
+  [[nodiscard]] static int Generation();
 
   // Where the menu font is of a Western character set, the face becomes "Tahoma" when the system has
   // it and "MS Sans Serif" otherwise; other character sets keep the menu font's face.

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QPainter;
@@ -13,6 +14,18 @@ class QWidget;
 namespace kestrine::ui {
 
 class CPropertyTreeCtrl;
+
+// A label as a walk over the rows fitted it into its room, and what it was measured with: walks measure a
+// label again only when one of those changed, since measuring text is most of what laying out a row costs.
+struct LabelFit {
+  QString label;
+  int room = -1;
+  bool bold = false;
+  int fontGeneration = -1;
+  int dpi = 0;
+  QString text;  // the label, or its shortened form
+  QSize extent;
+};
 
 // One row of a property tree control: label, description, place in the tree, display flags and colours.
 // Categories are plain items; the editor kinds derive from it, own their editor widget and report
@@ -58,6 +71,7 @@ class CPropertyItem {
   void SetValueRect(const QRect& rect) { valueRect_ = rect; }
   [[nodiscard]] QRect GetExpanderRect() const { return expanderRect_; }
   void SetExpanderRect(const QRect& rect) { expanderRect_ = rect; }
+  [[nodiscard]] LabelFit& GetLabelFit() { return labelFit_; }
 
   // Colours, taken from the system palette when the item is made.
   [[nodiscard]] QColor GetValueBackColor() const { return valueBackColor_; }
@@ -88,8 +102,11 @@ class CPropertyItem {
   void EndEdit();
   [[nodiscard]] bool IsCommitted() const { return committed_; }
 
-  // Hooks for the editor kinds.
+  // Hooks for the editor kinds. Every walk over the rows calls OnRowLaidOut for a non-category row once its
+  // value rectangle is current, whether the row is drawn or not; PaintValue only draws, and only rows that
+  // can be seen are drawn.
   virtual void PaintValue(QPainter& painter, const QRect& valueRect);
+  virtual void OnRowLaidOut() {}
   virtual void OnBeginEdit() {}
   virtual void OnRelayout() {}
   virtual void OnValueRefresh() {}
@@ -128,6 +145,7 @@ class CPropertyItem {
   bool committed_ = false;
   int rowHeight_;
   QRect labelRect_;
+  LabelFit labelFit_;
   bool highlighted_ = false;
   bool expanded_ = false;
   bool readOnly_ = false;

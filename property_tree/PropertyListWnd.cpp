@@ -61,35 +61,57 @@ QRect CPropertyListWnd::ClientRect() const {
 
 bool CPropertyListWnd::ControlEnabled() const { return control_ && control_->isEnabled(); }
 
+bool CPropertyListWnd::TakesInput() const { return ControlEnabled() && control_->IsRedrawOn(); }
+
 // ---- Painting -----------------------------------------------------------------------------------------
 
 void CPropertyListWnd::Repaint() {
-  // An editor moved or hidden by a row's paint may ask for another paint; the one running will do.
+  // An editor moved or hidden by a row's walk may ask for another paint; the one running will do.
   if (!control_ || painting_) return;
+  if (!control_->IsRedrawOn()) {
+    layoutOutOfDate_ = true;
+    return;
+  }
+  layoutOutOfDate_ = false;
   const int before = paintCount_;
   if (isVisible()) repaint();
   if (paintCount_ != before) return;
-  const QSize needed = ClientRect().size().expandedTo(QSize(1, 1));
-  if (scratch_.width() < needed.width() || scratch_.height() < needed.height()) {
-    scratch_ = QImage(needed.expandedTo(scratch_.size()), QImage::Format_ARGB32_Premultiplied);
-  }
-  QPainter painter(&scratch_);
-  PaintAll(painter);
+  // Nothing can be seen, so nothing is rasterised: the walk only lays the rows out.
+  WalkRows(nullptr);
+}
+
+void CPropertyListWnd::EnsureLayout() {
+  if (!control_ || painting_ || !layoutOutOfDate_) return;
+  // This may note the rows out of date again; the walk below catches up with that as well.
+  RecalcScrollRange();
+  WalkRows(nullptr);
+  layoutOutOfDate_ = false;
 }
 
 void CPropertyListWnd::paintEvent(QPaintEvent* /*event*/) {
   if (!control_) return;
   ++paintCount_;
   QPainter painter(this);
-  PaintAll(painter);
+  WalkRows(&painter);
 }
 
-void CPropertyListWnd::PaintAll(QPainter& painter) {
+void CPropertyListWnd::WalkRows(QPainter* painter) {
   painting_ = true;
   const QRect client = ClientRect();
   control_->ResetVisibleChain();
   control_->ClearLabelRects();
+  if (painter) PaintBackground(*painter, client);
+  RowWalk walk(painter, this, client);
+  int y = 0;
+  for (CPropertyItem* category = control_->GetRootItem().GetFirstChild(); category;
+       category = category->GetNextSibling()) {
+    y += RowPainter::PaintRow(walk, *category, 0, y);
+  }
+  if (painter) PaintOverlay(*painter, client);
+  painting_ = false;
+}
 
+void CPropertyListWnd::PaintBackground(QPainter& painter, const QRect& client) const {
   const bool enabled = control_->isEnabled();
   painter.fillRect(client, GetSysColor(SysColor::BtnFace));
   painter.fillRect(client.adjusted(2, 2, -2, -2), GetSysColor(enabled ? SysColor::Window : SysColor::BtnFace));
@@ -99,16 +121,12 @@ void CPropertyListWnd::PaintAll(QPainter& painter) {
   // The expander boxes are filled with the gutter colour and outlined with the default pen.
   painter.setBrush(gutter);
   painter.setPen(GetSysColor(SysColor::DefaultPen));
+}
 
-  int y = 0;
-  for (CPropertyItem* category = control_->GetRootItem().GetFirstChild(); category;
-       category = category->GetNextSibling()) {
-    y += RowPainter::PaintRow(painter, *category, client, 0, y);
-  }
+void CPropertyListWnd::PaintOverlay(QPainter& painter, const QRect& client) const {
   RowPainter::DrawVLine(painter, kGutterWidth, 0, client.height());
   RowPainter::DrawSunkenOuterEdge(painter, client);
   if (dragging_) PaintTracker(painter, client);
-  painting_ = false;
 }
 
 void CPropertyListWnd::PaintTracker(QPainter& painter, const QRect& client) const {
@@ -203,6 +221,10 @@ void CPropertyListWnd::OnVScroll(ScrollCode code, int position) {
 }
 
 void CPropertyListWnd::OnScrollBarAction(int action) {
+  if (!control_ || !control_->IsRedrawOn()) {
+    scrollBar_->setSliderPosition(control_ ? control_->GetScrollOrigin() : 0);
+    return;
+  }
   for (const ScrollActionMapping& mapping : kScrollActions) {
     if (mapping.action == action) {
       OnVScroll(mapping.code, scrollBar_->sliderPosition());
@@ -213,7 +235,7 @@ void CPropertyListWnd::OnScrollBarAction(int action) {
 }
 
 void CPropertyListWnd::HandleWheel(int delta) {
-  if (!control_ || delta == 0) return;
+  if (!control_ || !control_->IsRedrawOn() || delta == 0) return;
   if (scrollMaximum_ >= ClientRect().height()) {
     setFocus();
     OnVScroll(delta < 0 ? ScrollCode::LineDown : ScrollCode::LineUp, 0);
@@ -237,7 +259,7 @@ bool CPropertyListWnd::eventFilter(QObject* watched, QEvent* event) {
 // ---- Mouse --------------------------------------------------------------------------------------------
 
 void CPropertyListWnd::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || !ControlEnabled()) {
+  if (event->button() != Qt::LeftButton || !TakesInput()) {
     QWidget::mousePressEvent(event);
     return;
   }
@@ -310,7 +332,7 @@ void CPropertyListWnd::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CPropertyListWnd::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || !ControlEnabled()) {
+  if (event->button() != Qt::LeftButton || !TakesInput()) {
     QWidget::mouseDoubleClickEvent(event);
     return;
   }
@@ -364,7 +386,7 @@ void CPropertyListWnd::FitDivider() {
 }
 
 void CPropertyListWnd::UpdateCursorShape(QPoint point) {
-  if (!control_) return;
+  if (!control_ || !control_->IsRedrawOn()) return;
   switch (control_->HitTest(point)) {
     case PROP_HIT_DIVIDER:
       setCursor(dividerCursor_);
@@ -408,7 +430,7 @@ void CPropertyListWnd::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  if (!ControlEnabled()) {
+  if (!TakesInput()) {
     QWidget::keyPressEvent(event);
     return;
   }

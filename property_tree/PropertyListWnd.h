@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QCursor>
-#include <QImage>
 #include <QRect>
 #include <QWidget>
 
@@ -49,9 +48,17 @@ class CPropertyListWnd final : public QWidget {
   // Clears the current item once a collapse has taken it out of the visible chain.
   void DropHiddenCurrent();
 
-  // Paints synchronously. While the window cannot show (hidden, or not yet exposed) the rows are painted
-  // into a scratch image instead, so the visible chain and the row geometry are always current.
+  // Paints synchronously. While the window cannot show (hidden, or not yet exposed) the rows are laid out
+  // without drawing instead, so the visible chain and the row geometry are always current. While the
+  // control's redraw is off, it only notes that the rows are out of date.
   void Repaint();
+
+  // While the control's redraw is off: notes that the rows are out of date, or brings the scroll range,
+  // the rows' geometry and the visible chain up to date again without drawing, if anything changed since
+  // they were last laid out.
+  void MarkLayoutOutOfDate() { layoutOutOfDate_ = true; }
+  void EnsureLayout();
+  [[nodiscard]] bool IsLayoutOutOfDate() const { return layoutOutOfDate_; }
 
   [[nodiscard]] bool IsDragging() const { return dragging_; }
   [[nodiscard]] int GetDragX() const { return dragX_; }
@@ -70,7 +77,11 @@ class CPropertyListWnd final : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void PaintAll(QPainter& painter);
+  // Lays out every row that is not under a collapsed ancestor, rebuilding the visible chain; with a
+  // painter it also draws the window.
+  void WalkRows(QPainter* painter);
+  void PaintBackground(QPainter& painter, const QRect& client) const;
+  void PaintOverlay(QPainter& painter, const QRect& client) const;
   void PaintTracker(QPainter& painter, const QRect& client) const;
   void PlaceScrollBar();
   void OnClientWidthChanged();
@@ -84,6 +95,8 @@ class CPropertyListWnd final : public QWidget {
   bool HandleKey(int key, bool shift);
   void UpdateCursorShape(QPoint point);
   [[nodiscard]] bool ControlEnabled() const;
+  // Input needs a control that is enabled and redrawing: with redraw off the rows may be out of date.
+  [[nodiscard]] bool TakesInput() const;
 
   CPropertyTreeCtrl* control_;
   QScrollBar* scrollBar_;
@@ -95,7 +108,7 @@ class CPropertyListWnd final : public QWidget {
   int paintCount_ = 0;
   bool relayingOut_ = false;
   bool painting_ = false;
-  QImage scratch_;
+  bool layoutOutOfDate_ = false;
 };
 
 }  // namespace kestrine::ui

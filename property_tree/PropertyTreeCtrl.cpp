@@ -133,7 +133,10 @@ void CPropertyTreeCtrl::SetCurrentItem(CPropertyItem* item) {
   if (IsLive()) RepaintNow();
 }
 
-CPropertyItem* CPropertyTreeCtrl::LastVisible() const { return visibleTail_; }
+CPropertyItem* CPropertyTreeCtrl::LastVisible() {
+  CatchUpLayout();
+  return visibleTail_;
+}
 
 void CPropertyTreeCtrl::FinishMove(CPropertyItem* previous) {
   if (current_) {
@@ -145,7 +148,7 @@ void CPropertyTreeCtrl::FinishMove(CPropertyItem* previous) {
 
 CPropertyItem* CPropertyTreeCtrl::MoveCurrentFirst() {
   CPropertyItem* previous = current_;
-  SetCurrentItem(visibleHead_);
+  SetCurrentItem(GetVisibleChainHead());
   FinishMove(previous);
   return current_;
 }
@@ -164,7 +167,7 @@ CPropertyItem* CPropertyTreeCtrl::MoveCurrentPrev() {
   if (!current_) {
     target = LastVisible();
   } else {
-    for (CPropertyItem* item = visibleHead_; item; item = item->GetNextVisible()) {
+    for (CPropertyItem* item = GetVisibleChainHead(); item; item = item->GetNextVisible()) {
       if (item->GetNextVisible() == current_) {
         target = item;
         break;
@@ -178,6 +181,7 @@ CPropertyItem* CPropertyTreeCtrl::MoveCurrentPrev() {
 
 CPropertyItem* CPropertyTreeCtrl::MoveCurrentNext() {
   CPropertyItem* previous = current_;
+  CatchUpLayout();
   CPropertyItem* target = current_ ? current_->GetNextVisible() : visibleHead_;
   if (target) SetCurrentItem(target);
   FinishMove(previous);
@@ -187,6 +191,12 @@ CPropertyItem* CPropertyTreeCtrl::MoveCurrentNext() {
 // ---- Visible chain ------------------------------------------------------------------------------------
 
 void CPropertyTreeCtrl::ResetVisibleChain() {
+  // Every row in the chain is alive here: RemoveItem empties the chain before it frees anything.
+  for (CPropertyItem* item = visibleHead_; item;) {
+    CPropertyItem* next = item->GetNextVisible();
+    item->SetNextVisible(nullptr);
+    item = next;
+  }
   visibleHead_ = nullptr;
   visibleTail_ = nullptr;
 }
@@ -202,9 +212,14 @@ void CPropertyTreeCtrl::AppendVisible(CPropertyItem* item) {
   visibleTail_ = item;
 }
 
-bool CPropertyTreeCtrl::IsInVisibleChain(const CPropertyItem* item) const {
+CPropertyItem* CPropertyTreeCtrl::GetVisibleChainHead() {
+  CatchUpLayout();
+  return visibleHead_;
+}
+
+bool CPropertyTreeCtrl::IsInVisibleChain(const CPropertyItem* item) {
   if (!item) return false;
-  for (const CPropertyItem* walk = visibleHead_; walk; walk = walk->GetNextVisible()) {
+  for (const CPropertyItem* walk = GetVisibleChainHead(); walk; walk = walk->GetNextVisible()) {
     if (walk == item) return true;
   }
   return false;
@@ -212,16 +227,16 @@ bool CPropertyTreeCtrl::IsInVisibleChain(const CPropertyItem* item) const {
 
 // ---- Geometry -----------------------------------------------------------------------------------------
 
-CPropertyItem* CPropertyTreeCtrl::ItemAtPoint(QPoint point) const {
+CPropertyItem* CPropertyTreeCtrl::ItemAtPoint(QPoint point) {
   const int contentY = point.y() + scrollOrigin_;
-  for (CPropertyItem* item = visibleHead_; item; item = item->GetNextVisible()) {
+  for (CPropertyItem* item = GetVisibleChainHead(); item; item = item->GetNextVisible()) {
     const int top = item->GetOrigin().y();
     if (top <= contentY && contentY < top + item->GetRowHeight()) return item;
   }
   return nullptr;
 }
 
-int CPropertyTreeCtrl::HitTest(QPoint point) const {
+int CPropertyTreeCtrl::HitTest(QPoint point) {
   const CPropertyItem* item = ItemAtPoint(point);
   if (!item) return PROP_HIT_NONE;
   const int divider = dividerPos_;
@@ -270,6 +285,7 @@ void CPropertyTreeCtrl::ScrollIntoView(CPropertyItem* item) {
 }
 
 QRect CPropertyTreeCtrl::GetWidestLabelRect() {
+  CatchUpLayout();
   QRect widest;
   int widestRight = 0;
   ForEachItem(&root_, [&](CPropertyTreeCtrl&, CPropertyItem& item) {
@@ -338,14 +354,41 @@ void CPropertyTreeCtrl::PropagateExpand(CPropertyItem* item, bool expanded) {
 
 void CPropertyTreeCtrl::UpdateView() {
   if (!IsLive()) return;
+  if (!redraw_) {
+    listWnd_->MarkLayoutOutOfDate();
+    return;
+  }
   listWnd_->RecalcScrollRange();
   RepaintNow();
 }
 
 void CPropertyTreeCtrl::RepaintNow() {
   if (!IsLive()) return;
+  if (!redraw_) {
+    listWnd_->MarkLayoutOutOfDate();
+    return;
+  }
   listWnd_->Repaint();
   if (descPane_->isVisible()) descPane_->repaint();
+}
+
+void CPropertyTreeCtrl::SetRedraw(bool redraw) {
+  if (redraw == redraw_) return;
+  redraw_ = redraw;
+  if (redraw_) UpdateView();
+}
+
+void CPropertyTreeCtrl::CatchUpLayout() {
+  if (!redraw_ && IsLive()) listWnd_->EnsureLayout();
+}
+
+CPropertyTreeCtrl::BatchUpdate::BatchUpdate(CPropertyTreeCtrl& control)
+    : control_(&control), redrawBefore_(control.IsRedrawOn()) {
+  control.SetRedraw(false);
+}
+
+CPropertyTreeCtrl::BatchUpdate::~BatchUpdate() {
+  if (control_) control_->SetRedraw(redrawBefore_);
 }
 
 const QFont& CPropertyTreeCtrl::GetNormalFont() { return CPropertyFonts::Normal(); }

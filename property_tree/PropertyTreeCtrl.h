@@ -5,6 +5,7 @@
 #include <memory>
 #include <type_traits>
 
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -57,15 +58,18 @@ class CPropertyTreeCtrl final : public QWidget {
   CPropertyItem* MoveCurrentPrev();
   CPropertyItem* MoveCurrentNext();
 
-  // The visible chain: the rows walked by the last paint, in paint order.
+  // The visible chain: the rows walked by the last paint, in paint order. Emptying it also clears the
+  // links of the rows that were in it, so no row keeps pointing at one that is removed later. Whatever
+  // reads the chain (these, the hit tests, the moves and ScrollIntoView) first brings it up to date while
+  // redraw is off.
   void ResetVisibleChain();
   void AppendVisible(CPropertyItem* item);
-  [[nodiscard]] bool IsInVisibleChain(const CPropertyItem* item) const;
-  [[nodiscard]] CPropertyItem* GetVisibleChainHead() const { return visibleHead_; }
+  [[nodiscard]] bool IsInVisibleChain(const CPropertyItem* item);
+  [[nodiscard]] CPropertyItem* GetVisibleChainHead();
 
   // Geometry; points are in list-window client coordinates.
-  [[nodiscard]] CPropertyItem* ItemAtPoint(QPoint point) const;
-  [[nodiscard]] int HitTest(QPoint point) const;
+  [[nodiscard]] CPropertyItem* ItemAtPoint(QPoint point);
+  [[nodiscard]] int HitTest(QPoint point);
   [[nodiscard]] int GetDividerPos() const { return dividerPos_; }
   void SetDividerPos(int x);
   [[nodiscard]] int GetScrollOrigin() const { return scrollOrigin_; }
@@ -88,6 +92,18 @@ class CPropertyTreeCtrl final : public QWidget {
   void UpdateView();
   // Repaints the list window (and the pane) synchronously.
   void RepaintNow();
+
+  // Redraw, as the platform's WM_SETREDRAW offers it, for hosts that add or remove many items at once.
+  // While redraw is off, UpdateView and every repaint only note that the view is out of date, so adding
+  // an item costs no walk over the rows (a paint the window system asks for still shows what is there).
+  // The list window takes no mouse, wheel, key or scroll-bar input then, since the rows under the pointer
+  // may be out of date (a divider drag under way still ends on release); open editors work as before.
+  // Operations that read the visible chain or the row geometry lay the rows out first, without drawing,
+  // so they answer as they would with redraw on. Turning redraw back on runs one UpdateView. BatchUpdate
+  // is the scoped form.
+  void SetRedraw(bool redraw);
+  [[nodiscard]] bool IsRedrawOn() const { return redraw_; }
+  class BatchUpdate;
 
   [[nodiscard]] static const QFont& GetNormalFont();
   [[nodiscard]] static const QFont& GetBoldFont();
@@ -113,7 +129,9 @@ class CPropertyTreeCtrl final : public QWidget {
   CPropertyItem* AddItemImpl(std::unique_ptr<CPropertyItem> item, CPropertyItem* parent);
   [[nodiscard]] bool IsLive() const { return !destroying_; }
   [[nodiscard]] bool BelongsHere(const CPropertyItem* item) const;
-  [[nodiscard]] CPropertyItem* LastVisible() const;
+  [[nodiscard]] CPropertyItem* LastVisible();
+  // While redraw is off, lays out rows that are out of date; otherwise they are current already.
+  void CatchUpLayout();
   void FinishMove(CPropertyItem* previous);
   void LayoutChildren(int width, int height);
   void ApplyPaneVisibility();
@@ -131,6 +149,21 @@ class CPropertyTreeCtrl final : public QWidget {
   NotifyTarget notifyTarget_;
   int controlId_ = -1;
   bool destroying_ = false;
+  bool redraw_ = true;
+};
+
+// Turns the control's redraw off for its lifetime and then back to what it was, so guards nest and only
+// the outermost one's end runs the UpdateView. It does nothing once the control is gone.
+class CPropertyTreeCtrl::BatchUpdate final {
+ public:
+  explicit BatchUpdate(CPropertyTreeCtrl& control);
+  ~BatchUpdate();
+  BatchUpdate(const BatchUpdate&) = delete;
+  BatchUpdate& operator=(const BatchUpdate&) = delete;
+
+ private:
+  QPointer<CPropertyTreeCtrl> control_;
+  bool redrawBefore_;
 };
 
 }  // namespace kestrine::ui

@@ -1,6 +1,7 @@
 #include "property_tree/RowPainter.h"
 
 #include <QFontMetrics>
+#include <QPaintDevice>
 #include <QPainter>
 
 #include "property_tree/PropertyFonts.h"
@@ -35,7 +36,51 @@ struct RowFrame {
   bool enabled;
 };
 
-void PaintBackground(QPainter& painter, const CPropertyItem& item, const QRect& client, const RowFrame& row) {
+// The label as it fits its box: the possibly shortened text and the rectangle it is drawn into.
+struct FittedLabel {
+  bool shown = false;  // an empty label, or one of only spaces, shows nothing
+  QString text;
+  QRect textRect;
+};
+
+// A category's grid line lies one pixel above its row.
+bool ReachesInto(const QRect& client, const RowFrame& row) {
+  return row.top - 1 < client.top() + client.height() && row.bottom > client.top();
+}
+
+void LayOutExpander(CPropertyItem& item, int y) {
+  item.SetExpanderRect(item.HasChildren() ? RowPainter::Ltrb(kExpanderLeft, y + kExpanderTop,
+                                                             kExpanderLeft + kExpanderExtent,
+                                                             y + kExpanderTop + kExpanderExtent)
+                                          : QRect());
+}
+
+// The label box runs from the indent past the gutter to the divider (to the right edge for a category).
+// The stored label rectangle is the extent of the text as it is shown.
+FittedLabel LayOutLabel(const RowWalk& walk, CPropertyItem& item, const QRect& box, const RowFrame& row) {
+  FittedLabel label;
+  if (IsBlankLabel(item.GetLabel())) return label;
+  label.shown = true;
+  label.textRect = RowPainter::Ltrb(box.left() + kLabelTextInset, row.top, box.left() + box.width(), row.bottom);
+  const int room = label.textRect.width();
+  LabelFit& fit = item.GetLabelFit();
+  if (fit.label != item.GetLabel() || fit.room != room || fit.bold != row.category ||
+      fit.fontGeneration != walk.fontGeneration || fit.dpi != walk.dpi) {
+    const QFontMetrics& metrics = row.category ? walk.boldMetrics : walk.normalMetrics;
+    fit.label = item.GetLabel();
+    fit.room = room;
+    fit.bold = row.category;
+    fit.fontGeneration = walk.fontGeneration;
+    fit.dpi = walk.dpi;
+    fit.text = RowPainter::FitText(metrics, fit.label, room, kLabelFitMargin);
+    fit.extent = metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, fit.text);
+  }
+  label.text = fit.text;
+  item.SetLabelRect(QRect(label.textRect.left(), row.top, fit.extent.width(), fit.extent.height()));
+  return label;
+}
+
+void DrawBackground(QPainter& painter, const CPropertyItem& item, const QRect& client, const RowFrame& row) {
   if (row.category) {
     const CPropertyTreeCtrl& owner = *item.GetOwner();
     const bool ownColour = (owner.GetOptions() & PROPS_CATEGORY_COLORS) != 0 || !row.enabled;
@@ -47,19 +92,9 @@ void PaintBackground(QPainter& painter, const CPropertyItem& item, const QRect& 
   }
 }
 
-void PaintExpander(QPainter& painter, CPropertyItem& item, int y, const RowFrame& row) {
-  if (!item.HasChildren()) {
-    item.SetExpanderRect(QRect());
-    return;
-  }
-  item.SetExpanderRect(RowPainter::Ltrb(kExpanderLeft, y + kExpanderTop, kExpanderLeft + kExpanderExtent,
-                                        y + kExpanderTop + kExpanderExtent));
-  RowPainter::DrawExpander(painter, kExpanderLeft, row.top + kExpanderTop, item.IsExpanded());
-}
-
-// The label box B runs from the indent past the gutter to the divider (to the right edge for a category).
-void PaintLabel(QPainter& painter, CPropertyItem& item, const QRect& box, const RowFrame& row) {
-  if (IsBlankLabel(item.GetLabel())) return;
+void DrawLabel(QPainter& painter, const CPropertyItem& item, const QRect& box, const FittedLabel& label,
+               const RowFrame& row) {
+  if (!label.shown) return;
   painter.save();
   painter.setFont(row.category ? CPropertyFonts::Bold() : CPropertyFonts::Normal());
   QColor textColor = item.GetLabelTextColor();
@@ -72,35 +107,57 @@ void PaintLabel(QPainter& painter, CPropertyItem& item, const QRect& box, const 
     textColor = GetSysColor(SysColor::BtnHighlight);
   }
   if (!row.enabled) textColor = GetSysColor(SysColor::GrayText);
-
-  const QRect textRect = RowPainter::Ltrb(box.left() + kLabelTextInset, row.top, box.left() + box.width(), row.bottom);
-  const QFontMetrics metrics = painter.fontMetrics();
-  const QString text = RowPainter::FitText(metrics, item.GetLabel(), textRect.width(), kLabelFitMargin);
-  // Rows scrolled out of view are measured (their label rectangles count) but not drawn.
-  if (IsOnDevice(painter, textRect)) {
+  if (IsOnDevice(painter, label.textRect)) {
     painter.setPen(textColor);
-    painter.drawText(textRect, kSingleLineFlags, text);
+    painter.drawText(label.textRect, kSingleLineFlags, label.text);
   }
-  const QSize extent = metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, text);
-  item.SetLabelRect(QRect(textRect.left(), row.top, extent.width(), extent.height()));
   painter.restore();
 }
 
-void PaintGrid(QPainter& painter, const QRect& client, const CPropertyItem& item, const RowFrame& row) {
+void DrawGrid(QPainter& painter, const QRect& client, const CPropertyItem& item, const RowFrame& row) {
   RowPainter::DrawHLine(painter, kGutterWidth, row.bottom - 1, row.right);
   if (row.category) RowPainter::DrawHLine(painter, kGutterWidth, row.top - 1, row.right);
   RowPainter::DrawVLine(painter, kGutterWidth, client.top(), client.height());
   if (!row.category) RowPainter::DrawVLine(painter, row.divider, row.top, item.GetRowHeight());
 }
 
+void DrawRow(QPainter& painter, CPropertyItem& item, const QRect& client, const QRect& labelBox,
+             const FittedLabel& label, const RowFrame& row) {
+  DrawBackground(painter, item, client, row);
+  if (item.HasChildren()) RowPainter::DrawExpander(painter, kExpanderLeft, row.top + kExpanderTop, item.IsExpanded());
+  if (!row.category) {
+    painter.setClipRect(labelBox);
+    painter.fillRect(labelBox, item.GetLabelBackColor());
+  }
+  DrawLabel(painter, item, labelBox, label, row);
+  if (!row.category) painter.setClipping(false);
+  DrawGrid(painter, client, item, row);
+  if (!row.category) {
+    const QRect valueRect = item.GetValueRect();
+    painter.save();
+    painter.setClipRect(valueRect);
+    item.PaintValue(painter, valueRect);
+    painter.restore();
+  }
+}
+
 }  // namespace
 
-int RowPainter::PaintRow(QPainter& painter, CPropertyItem& item, const QRect& client, int x, int y) {
+RowWalk::RowWalk(QPainter* painter, const QPaintDevice* device, const QRect& client)
+    : painter(painter),
+      client(client),
+      normalMetrics(CPropertyFonts::Normal(), painter ? painter->device() : device),
+      boldMetrics(CPropertyFonts::Bold(), painter ? painter->device() : device),
+      fontGeneration(CPropertyFonts::Generation()),
+      dpi(painter ? painter->device()->logicalDpiY() : device->logicalDpiY()) {}
+
+int RowPainter::PaintRow(RowWalk& walk, CPropertyItem& item, int x, int y) {
   CPropertyTreeCtrl* owner = item.GetOwner();
   if (!owner) return 0;
   owner->AppendVisible(&item);
   item.SetOrigin(QPoint(x, y));
 
+  const QRect& client = walk.client;
   const int height = item.GetRowHeight();
   RowFrame row{};
   row.top = y - owner->GetScrollOrigin();
@@ -113,33 +170,20 @@ int RowPainter::PaintRow(QPainter& painter, CPropertyItem& item, const QRect& cl
   item.SetValueRect(Ltrb(row.divider + kValueInset, row.top, row.right, row.top + height - 1));
   const QRect labelBox = row.category ? Ltrb(x + kGutterWidth, row.top, row.right, row.bottom)
                                       : Ltrb(x + kGutterWidth, row.top, row.divider, row.bottom);
+  LayOutExpander(item, y);
+  const FittedLabel label = LayOutLabel(walk, item, labelBox, row);
+  if (!row.category) item.OnRowLaidOut();
+  // Rows out of view are laid out like the others, but drawing them would change no pixel.
+  if (walk.painter && ReachesInto(client, row)) DrawRow(*walk.painter, item, client, labelBox, label, row);
 
-  PaintBackground(painter, item, client, row);
-  PaintExpander(painter, item, y, row);
-  if (!row.category) {
-    painter.setClipRect(labelBox);
-    painter.fillRect(labelBox, item.GetLabelBackColor());
-  }
-  PaintLabel(painter, item, labelBox, row);
-  if (!row.category) painter.setClipping(false);
-  PaintGrid(painter, client, item, row);
-
-  if (!row.category) {
-    const QRect valueRect = item.GetValueRect();
-    painter.save();
-    painter.setClipRect(valueRect);
-    item.PaintValue(painter, valueRect);
-    painter.restore();
-  }
-
-  int painted = height;
+  int laidOut = height;
   if (item.HasChildren() && item.IsExpanded()) {
     const int childIndent = x + (row.category ? 0 : kIndentStep);
     for (CPropertyItem* child = item.GetFirstChild(); child; child = child->GetNextSibling()) {
-      painted += PaintRow(painter, *child, client, childIndent, y + painted);
+      laidOut += PaintRow(walk, *child, childIndent, y + laidOut);
     }
   }
-  return painted;
+  return laidOut;
 }
 
 void RowPainter::DrawHLine(QPainter& painter, int x, int y, int length) {

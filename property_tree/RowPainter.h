@@ -1,26 +1,42 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QRect>
 #include <QString>
 
 class QColor;
-class QFontMetrics;
+class QPaintDevice;
 class QPainter;
 
 namespace kestrine::ui {
 
 class CPropertyItem;
 
-// How rows look: the label column, expander, grid lines, highlight and value text. Painting a row also
-// records where it went (origin, value, label and expander rectangles) and appends it to the control's
-// visible chain, so every paint leaves the geometry that hit tests and editors rely on.
+// One walk over the rows. Every walk lays the rows out; drawing is optional: without a painter nothing is
+// drawn, and with one only the rows that reach into the client rectangle are. Labels are measured for the
+// painter's device when there is one, and for `device` otherwise.
+struct RowWalk {
+  RowWalk(QPainter* painter, const QPaintDevice* device, const QRect& client);
+
+  QPainter* painter;
+  QRect client;  // the list window's client rectangle
+  QFontMetrics normalMetrics;
+  QFontMetrics boldMetrics;
+  int fontGeneration;
+  int dpi;  // of the device the labels are measured for
+};
+
+// How rows look: the label column, expander, grid lines, highlight and value text. Walking a row records
+// where it goes (origin, value, label and expander rectangles), appends it to the control's visible chain
+// and lets its editor follow it, whether or not it is drawn, so every walk leaves the geometry that hit
+// tests and editors rely on. Painting and laying out are the same walk, so they cannot disagree.
 class RowPainter final {
  public:
   RowPainter() = delete;
 
-  // Paints the row at indent x and content position y together with its expanded descendants; returns
-  // the height painted. `client` is the list window's client rectangle.
-  static int PaintRow(QPainter& painter, CPropertyItem& item, const QRect& client, int x, int y);
+  // Walks the row at indent x and content position y together with its expanded descendants; returns the
+  // height they take.
+  static int PaintRow(RowWalk& walk, CPropertyItem& item, int x, int y);
 
   // One-pixel lines in the shadow colour.
   static void DrawHLine(QPainter& painter, int x, int y, int length);
