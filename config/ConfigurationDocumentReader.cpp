@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "config/ConfigurationDocument.h"
 #include "config/DecimalText.h"
@@ -120,6 +121,40 @@ constexpr std::string_view kEthernetElement = "ethernet";
 // text ends inside it, and then reads up to three bytes past the terminator.
 constexpr std::size_t kParserOverreadPadding = 4;
 
+// The parser recurses once per level of nesting; the document has four. Far
+// deeper input is refused before parsing, so no stack, however small, runs out.
+constexpr std::size_t kMaxElementDepth = 64;
+
+// Whether elements nest deeper than `limit`, judged by a scan of the tags that
+// steps over comments, CDATA sections, declarations and processing instructions.
+bool NestsDeeperThan(std::string_view text, std::size_t limit) {
+  constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kSkipped{{
+      {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}, {"<!", ">"}}};
+  std::size_t depth = 0;
+  std::size_t pos = text.find('<');
+  while (pos != std::string_view::npos) {
+    const std::string_view rest = text.substr(pos);
+    std::string_view closer = ">";
+    for (const auto& [opener, end] : kSkipped) {
+      if (rest.starts_with(opener)) {
+        closer = end;
+        break;
+      }
+    }
+    const std::size_t end = text.find(closer, pos + 1);
+    if (end == std::string_view::npos) return false;  // unterminated: the parser refuses it anyway
+    if (closer == ">" && !rest.starts_with("<!")) {
+      if (rest.starts_with("</")) {
+        depth -= depth > 0 ? 1 : 0;
+      } else if (text[end - 1] != '/' && ++depth > limit) {
+        return true;
+      }
+    }
+    pos = text.find('<', end + closer.size());
+  }
+  return false;
+}
+
 // The record fields the rules name, looked up once; a misspelt name throws on the very first read.
 const std::array<const RecordField*, std::size(kLeafRules)>& RuleFields() {
   static const auto fields = [] {
@@ -209,6 +244,7 @@ void ApplyDocument(const TiXmlElement& root, EncoderConfiguration& record) {
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record) {
   if (documentBytes.empty()) return 0;
 
+  if (NestsDeeperThan(documentBytes, kMaxElementDepth)) return 0;
   const std::string text = NormalisedForParsing(documentBytes);
   TiXmlDocument document;
   // Unknown encoding lets the declaration decide: GB2312 makes TinyXML pass every byte through as it is.

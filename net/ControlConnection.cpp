@@ -28,9 +28,11 @@ bool ControlConnection::SendRequest(std::uint32_t cmd, std::string_view body) {
 void ControlConnection::AwaitReply() { platform::PauseFor(settings_.timings.exchangeDelay, keepAlive_); }
 
 std::size_t ControlConnection::Collect(std::span<std::byte> into) {
+  if (!replyDeadline_) replyDeadline_.emplace(settings_.timings.replyLimit);
   std::size_t count = 0;
-  while (count < into.size()) {
-    const platform::Received got = socket_.Receive(into.subspan(count), settings_.timings.receiveTimeout, keepAlive_);
+  while (count < into.size() && !replyDeadline_->Expired()) {
+    const auto timeout = std::min(settings_.timings.receiveTimeout, replyDeadline_->Remaining());
+    const platform::Received got = socket_.Receive(into.subspan(count), timeout, keepAlive_);
     if (got.status != platform::ReceiveStatus::Data || got.count == 0) break;
     count += got.count;
   }

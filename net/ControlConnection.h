@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -23,7 +24,9 @@ inline constexpr std::string_view kSendXmlFailed = "Send XML Configuration Faile
 // One exchange with one encoder over a TCP connection of its own: open, one
 // request, at most one reply, close. Every receive is bounded by the receive
 // timeout, and every part of a reply is collected across TCP segments (an
-// encoder is not unreachable because its reply happened to be split).
+// encoder is not unreachable because its reply happened to be split). The
+// whole reply is bounded too, so an encoder that trickles bytes cannot hold the
+// operator for longer than the reply limit.
 class ControlConnection final {
  public:
   ControlConnection(const NetworkSettings& settings, platform::KeepAlive keepAlive);
@@ -49,6 +52,7 @@ class ControlConnection final {
   NetworkSettings settings_;
   platform::KeepAlive keepAlive_;
   platform::Socket socket_;
+  std::optional<platform::Deadline> replyDeadline_;  // from the first receive of the reply
 };
 
 // Opens the connection and reports a failed stage as the operator sees it.

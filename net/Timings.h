@@ -11,6 +11,7 @@ namespace kestrine::net {
 struct Timings {
   std::chrono::milliseconds exchangeDelay{3000};   // request sent -> first receive of its reply
   std::chrono::milliseconds receiveTimeout{500};   // each receive call
+  std::chrono::milliseconds replyLimit{30000};     // the whole of one reply, however it trickles in
   std::chrono::milliseconds connectTimeout{5000};  // TCP connect
   std::chrono::milliseconds rereadPause{1000};     // successful write -> re-read after a bitrate change
   std::chrono::milliseconds discoveryWindow{5000}; // replies collected after a search request

@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 
 // Bounds that keep a misbehaving client from exhausting the simulator.
 constexpr std::size_t kMaxConnections = 8192;
-constexpr std::size_t kMaxQueuedBytes = 1024 * 1024;  // replies a client asked for but does not read
+constexpr std::size_t kMaxQueuedBytes = 64 * 1024;  // replies a client asked for but does not read
 constexpr int kAcceptsPerWake = 64;
 constexpr int kDatagramsPerWake = 64;
 constexpr int kListenBacklog = 1024;  // bursts of short connections must not overflow it

@@ -70,6 +70,25 @@ TEST(ConfigurationDocumentReaderTest, RefusedDocumentsChangeNothing) {
   }
 }
 
+TEST(ConfigurationDocumentReaderTest, AbsurdNestingIsRefusedBeforeTheParserRecursesIntoIt) {
+  const auto nested = [](std::size_t levels, std::string_view open, std::string_view close) {
+    std::string text;
+    for (std::size_t i = 0; i < levels; ++i) text += open;
+    text += "<restart>true</restart>";
+    for (std::size_t i = 0; i < levels; ++i) text += close;
+    return text;
+  };
+  EncoderConfiguration record = UntouchedRecord();
+  EXPECT_EQ(LoadConfigurationDocument(Document("<system>" + nested(3000, "<a>", "</a>") + "</system>"), record), 0);
+  EXPECT_EQ(ChangedFields(UntouchedRecord(), record), Names{});
+
+  // Depth that only looks deep inside comments, CDATA and empty elements is no depth at all.
+  const std::string flat = "<!--" + nested(100, "<a>", "") + "--><![CDATA[" + nested(100, "<b>", "") + "]]>" +
+                           nested(100, "<c/>", "") + "<system><restart>true</restart></system>";
+  EXPECT_EQ(LoadConfigurationDocument(Document(flat), record), 1);
+  EXPECT_EQ(record.restart, 1);
+}
+
 TEST(ConfigurationDocumentReaderTest, RootWithoutGroupsIsAcceptedAndChangesNothing) {
   EncoderConfiguration record = UntouchedRecord();
   EXPECT_EQ(LoadConfigurationDocument("<tavrix/>", record), 1);

@@ -69,6 +69,17 @@ TEST_F(ConfigurationReply, ABodyInManySegmentsIsCollected) {
   EXPECT_EQ(fetch.document, Encoder().ConfigurationDocument());
 }
 
+TEST_F(ConfigurationReply, AReplyThatTricklesInIsCutOffAtTheReplyLimit) {
+  // Every piece arrives well within the receive timeout, but the whole would take seconds.
+  sim::ReplyFaults faults;
+  faults.segmentSize = 16;
+  faults.segmentGap = 25ms;
+  Encoder().SetReplyFaults(CMD_GETXML, faults);
+  settings_.timings.replyLimit = 150ms;
+  EXPECT_EQ(Fetch().failure, ReadFailure::IncompleteBody);
+  EXPECT_EQ(Timings{}.replyLimit, 30000ms);
+}
+
 TEST_F(ConfigurationReply, AnEncoderThatClosesHalfWayFailsTheRead) {
   sim::ReplyFaults faults;
   faults.closeAfterBytes = 8 + Encoder().ConfigurationDocument().size() / 2;
