@@ -41,9 +41,8 @@ void Append(Bytes& out, const void* data, std::size_t size) {
 
 void Append(Bytes& out, std::string_view text) { Append(out, text.data(), text.size()); }
 
-}  // namespace
-
-Bytes EncodeRequest(std::uint32_t cmd, std::string_view body) {
+// cmd, the length of what follows, then the bytes: requests and two of the replies share this layout.
+Bytes EncodeCommandWithBody(std::uint32_t cmd, std::string_view body) {
   Bytes out;
   out.reserve(kRequestHeaderSize + body.size());
   PutLe32(out, cmd);
@@ -52,13 +51,11 @@ Bytes EncodeRequest(std::uint32_t cmd, std::string_view body) {
   return out;
 }
 
-Bytes EncodeConfigurationReply(std::string_view document) {
-  Bytes out;
-  PutLe32(out, CMD_GETXML);
-  PutLe32(out, static_cast<std::uint32_t>(document.size()));
-  Append(out, document);
-  return out;
-}
+}  // namespace
+
+Bytes EncodeRequest(std::uint32_t cmd, std::string_view body) { return EncodeCommandWithBody(cmd, body); }
+
+Bytes EncodeConfigurationReply(std::string_view document) { return EncodeCommandWithBody(CMD_GETXML, document); }
 
 Bytes EncodeMessageReply(std::int8_t oldest, std::span<const char> ring) {
   Bytes out;
@@ -70,11 +67,7 @@ Bytes EncodeMessageReply(std::int8_t oldest, std::span<const char> ring) {
 }
 
 Bytes EncodeWriteResultReply(std::string_view resultText) {
-  Bytes out;
-  PutLe32(out, CMD_SENDXML);
-  PutLe32(out, static_cast<std::uint32_t>(resultText.size()));
-  Append(out, resultText);
-  return out;
+  return EncodeCommandWithBody(CMD_SENDXML, resultText);
 }
 
 std::string_view MessageSlotText(const MessageRing& ring, std::size_t slot) {
