@@ -39,7 +39,7 @@ class Kestrinectl : public ::testing::Test {
   Result Run(std::vector<std::string> args) {
     std::vector<std::string> all{"kestrinectl",        "--port",     std::to_string(Encoder(0).ControlPort()),
                                  "--discovery-port",   std::to_string(fleet_->DiscoveryPort()),
-                                 "--exchange-delay",   "5",          "--receive-timeout", "400"};
+                                 "--exchange-delay",   "5",          "--receive-timeout", "1000"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<const char*> argv;
     for (const std::string& arg : all) argv.push_back(arg.c_str());
