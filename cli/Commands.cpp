@@ -97,7 +97,7 @@ int RunMessages(const GlobalOptions& options, const std::vector<Target>& targets
         net::DeviceOperations operations(options.network, feedback);
         config::EncoderConfiguration entry;
         entry.ipAddr = target.address;
-        if (operations.QueryDeviceMessages(entry) == net::kReachable) return true;
+        if (operations.QueryDeviceMessages(entry) == net::OperationResult::Success) return true;
         feedback.Error(kDeviceUnreachable);
         return false;
       },
@@ -152,7 +152,8 @@ int RunStreamCommand(const GlobalOptions& options, const std::vector<Target>& ta
         net::DeviceOperations operations(options.network, feedback);
         config::EncoderConfiguration entry;
         entry.ipAddr = targets[index].address;
-        if ((start ? operations.StartStreaming(entry) : operations.StopStreaming(entry)) != 0) return true;
+        const net::OperationResult result = start ? operations.StartStreaming(entry) : operations.StopStreaming(entry);
+        if (result == net::OperationResult::Success) return true;
         if (!feedback.ErrorShown()) feedback.Error(kStreamCommandNotSent);
         return false;
       },

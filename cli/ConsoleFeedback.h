@@ -30,8 +30,8 @@ class ConsoleFeedback final : public net::OperatorFeedback {
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
   void ClearLog() override {}
   void AddLogLine(std::string_view text, net::LogLineKind kind) override;
-  void SetNodeImage(int /*image*/) override {}
-  void RefreshPage() override {}
+  void EncoderAnswered(const config::EncoderConfiguration& /*entry*/, bool /*answered*/) override {}
+  void RecordChanged(const config::EncoderConfiguration& /*entry*/) override {}
   void BeginWait() override {}
   void EndWait() override {}
 

@@ -59,17 +59,17 @@ class EncoderSetJob final {
       if (!Apply(assignment.row->commandId, *parsed.value)) return false;
     }
     if (!Apply(config::item_id::kNewPassword, config::EditorValue::Text(plan_.newPassword))) return false;
-    const net::PasswordEditors editors{plan_.password.empty(), plan_.newPassword.empty()};
-    return operations_.SendConfiguration(record_, flags_, editors) != 0;
+    const net::WriteRequest request{!plan_.password.empty(), !plan_.newPassword.empty()};
+    return operations_.SendConfiguration(record_, flags_, request) == net::OperationResult::Success;
   }
 
  private:
   bool Read() {
-    net::ConfigurationFetch fetch;
-    if (operations_.ReadConfigurationDocument(record_, flags_, &fetch) != 0) return true;
-    if (fetch.failure == net::ReadFailure::None) {
+    const net::DocumentRead read = operations_.ReadConfigurationDocument(record_, flags_);
+    if (read.result == net::OperationResult::Success) return true;
+    if (read.fetch.failure == net::ReadFailure::None) {
       feedback_.Error(kDocumentRefused);
-    } else if (const std::string reason = DescribeSilentFailure(fetch); !reason.empty()) {
+    } else if (const std::string reason = DescribeSilentFailure(read.fetch); !reason.empty()) {
       feedback_.Error(reason);
     }
     return false;

@@ -165,10 +165,13 @@ class CheckingFeedback final : public net::OperatorFeedback {
     Require(text.size() <= net::MESSAGE_SLOT_SIZE, "a ring line stays within its slot");
     Require(++ringLines_ <= net::MESSAGE_SLOT_COUNT, "a ring holds ten lines at most");
   }
-  void SetNodeImage(int image) override {
-    Require(image == net::kImageAnswered || image == net::kImageUnanswered, "a known node image");
+  void EncoderAnswered(const kestrine::config::EncoderConfiguration& entry, bool /*answered*/) override {
+    Require(&entry == entry_, "the operation's own record");
   }
-  void RefreshPage() override {}
+  void RecordChanged(const kestrine::config::EncoderConfiguration& entry) override {
+    Require(&entry == entry_, "the operation's own record");
+  }
+  void Expect(const kestrine::config::EncoderConfiguration& entry) { entry_ = &entry; }
   void BeginWait() override { ++waitDepth_; }
   void EndWait() override { Require(--waitDepth_ >= 0, "wait scopes balance"); }
   void Pause(std::chrono::milliseconds) override {}
@@ -178,6 +181,7 @@ class CheckingFeedback final : public net::OperatorFeedback {
  private:
   std::size_t ringLines_ = 0;
   int waitDepth_ = 0;
+  const kestrine::config::EncoderConfiguration* entry_ = nullptr;
 };
 
 kestrine::config::EncoderConfiguration Entry() {
@@ -225,13 +229,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const kestrine::config::EncoderConfiguration before = entry;
   kestrine::config::PageFlags flags;
   flags.bitrateModified = (op & 8) != 0;
-  const net::PasswordEditors editors{false, false};
+  feedback.Expect(entry);
+  const net::WriteRequest request{true, true};
 
   int result = 0;
   switch (op & 7) {
     case 0:
-      result = operations.QueryDeviceMessages(entry);
-      Require(result == net::kReachable || result == net::kUnreachable, "reachable or not");
+      result = net::ToResultCode(operations.QueryDeviceMessages(entry));
+      Require(result != 0, "reachable or not");
       break;
     case 1: {
       const net::ConfigurationFetch fetch = operations.FetchConfigurationDocument(entry.ipAddr);
@@ -241,11 +246,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     case 2: {
-      net::ConfigurationFetch fetch;
-      result = operations.ReadConfigurationDocument(entry, flags, &fetch);
-      CheckFetch(fetch);
-      Tell("document bytes:", std::to_string(fetch.document.size()));
-      if (result == 0) {
+      const net::DocumentRead read = operations.ReadConfigurationDocument(entry, flags);
+      result = net::ToResultCode(read.result);
+      CheckFetch(read.fetch);
+      Tell("document bytes:", std::to_string(read.fetch.document.size()));
+      if (read.result != net::OperationResult::Success) {
         Require(entry == before, "a failed read leaves the entry as it was");
       } else {
         Require(entry.configurationRead == 1, "an accepted read marks the entry");
@@ -253,20 +258,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     case 3:
-      result = operations.SendConfiguration(entry, flags, editors);
+      result = net::ToResultCode(operations.SendConfiguration(entry, flags, request));
       break;
     case 4:
-      result = operations.WriteConfiguration(entry, flags, editors);
+      result = net::ToResultCode(operations.WriteConfiguration(entry, flags, request));
       break;
     case 5:
-      result = operations.StartStreaming(entry);
+      result = net::ToResultCode(operations.StartStreaming(entry));
       break;
     default:
-      result = operations.StopStreaming(entry);
+      result = net::ToResultCode(operations.StopStreaming(entry));
       break;
   }
   Tell("result:", std::to_string(result));
-  if ((op & 7) >= 3) Require(result == 0 || result == 1, "1 or 0");
   Require(feedback.WaitDepth() == 0, "the wait cursor is gone at the end");
   return 0;
 }

@@ -19,21 +19,21 @@ std::span<std::byte> Writable(std::span<char> chars) { return std::as_writable_b
 
 // Checked in this order before anything is sent; the first missing one stops the write.
 struct PasswordCheck {
-  bool (*missing)(const config::EncoderConfiguration&, const PasswordEditors&);
+  bool (*missing)(const config::EncoderConfiguration&, const WriteRequest&);
   MessageStyle style;
   std::string_view text;
 };
 
 constexpr std::array kPasswordChecks{
-    PasswordCheck{[](const config::EncoderConfiguration&, const PasswordEditors& e) { return e.currentEmpty; },
+    PasswordCheck{[](const config::EncoderConfiguration&, const WriteRequest& w) { return !w.currentPasswordGiven; },
                   MessageStyle::Plain, kEnterPassword},
-    PasswordCheck{[](const config::EncoderConfiguration&, const PasswordEditors& e) { return e.newEmpty; },
+    PasswordCheck{[](const config::EncoderConfiguration&, const WriteRequest& w) { return !w.newPasswordGiven; },
                   MessageStyle::Plain, kEnterNewPassword},
-    PasswordCheck{[](const config::EncoderConfiguration& r, const PasswordEditors&) {
+    PasswordCheck{[](const config::EncoderConfiguration& r, const WriteRequest&) {
                     return config::TextOf(r.old_password).empty();
                   },
                   MessageStyle::Warning, kEnterCorrectPassword},
-    PasswordCheck{[](const config::EncoderConfiguration& r, const PasswordEditors&) {
+    PasswordCheck{[](const config::EncoderConfiguration& r, const WriteRequest&) {
                     return config::TextOf(r.new_password).empty();
                   },
                   MessageStyle::Warning, kEnterCorrectNewPassword},
@@ -53,7 +53,8 @@ bool IsPasswordError(const ResultText& text) {
 }  // namespace
 
 struct DeviceOperations::WriteResult {
-  bool exchanged = false;  // the connection was opened and the document sent
+  bool opened = false;     // the connection was opened
+  bool exchanged = false;  // and the document sent
   ResultText text{};
 };
 
@@ -67,47 +68,53 @@ void DeviceOperations::Warn(std::string_view text) {
 
 void DeviceOperations::KeepDocument(std::string_view fileName, std::string_view document, bool ownerOnly) {
   if (!documentFolder_) return;
-  // A file that cannot be written is skipped; the operation goes on.
-  (void)platform::ReplaceFile(*documentFolder_ / fileName, document,
-                              ownerOnly ? platform::FileAccess::OwnerOnly : platform::FileAccess::Shared);
+  const std::filesystem::path path = *documentFolder_ / fileName;
+  if (platform::ReplaceFile(path, document,
+                            ownerOnly ? platform::FileAccess::OwnerOnly : platform::FileAccess::Shared)) {
+    return;
+  }
+  // The exchange matters more than the copy: the operator hears of it and the operation goes on.
+  feedback_.AddLogLine(std::string(kDocumentNotKept) + path.string(), LogLineKind::ProgramNotice);
 }
 
-int DeviceOperations::QueryDeviceMessages(const config::EncoderConfiguration& entry) {
+OperationResult DeviceOperations::QueryDeviceMessages(const config::EncoderConfiguration& entry) {
   MessageRing ring{};
   std::array<std::byte, 1> oldest{};
   {
     WaitScope wait(feedback_);
     ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
-    if (!OpenReporting(connection, entry.ipAddr, feedback_)) return kUnreachable;
-    connection.SendRequest(CMD_GET_MESSAGE);
+    if (!OpenReporting(connection, entry.ipAddr, feedback_)) return OperationResult::Unreachable;
+    // A request that did not go out gets no reply, and the missing reply is what decides.
+    (void)connection.SendRequest(CMD_GET_MESSAGE);
     connection.AwaitReply();
 
     std::uint32_t cmd = 0;
     std::int32_t length = 0;
-    if (!connection.ReceiveUint32(cmd) || cmd != CMD_GET_MESSAGE) return kUnreachable;
-    connection.ReceiveField(oldest);
-    if (!connection.ReceiveInt32(length) || length <= 0) return kUnreachable;
+    if (!connection.ReceiveUint32(cmd) || cmd != CMD_GET_MESSAGE) return OperationResult::Unreachable;
+    // A reply cut before `oldest` has no length either; the length's check covers both.
+    (void)connection.ReceiveField(oldest);
+    if (!connection.ReceiveInt32(length) || length <= 0) return OperationResult::Unreachable;
     const std::size_t wanted = std::min(static_cast<std::size_t>(length), ring.size());
-    if (connection.ReceiveBody(Writable(ring), wanted) != wanted) return kUnreachable;
+    if (connection.ReceiveBody(Writable(ring), wanted) != wanted) return OperationResult::Unreachable;
   }
   feedback_.ClearLog();
   const int oldestSlot = static_cast<std::int8_t>(std::to_integer<std::uint8_t>(oldest[0]));
   for (const std::string_view line : MessageLinesOldestFirst(ring, oldestSlot)) {
     feedback_.AddLogLine(line, LogLineKind::DeviceMessage);
   }
-  return kReachable;
+  return OperationResult::Success;
 }
 
-int DeviceOperations::ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags) {
-  if (QueryDeviceMessages(entry) != kReachable) {
-    feedback_.SetNodeImage(kImageUnanswered);
+OperationResult DeviceOperations::ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags) {
+  if (QueryDeviceMessages(entry) != OperationResult::Success) {
+    feedback_.EncoderAnswered(entry, false);
     feedback_.ShowMessage(MessageStyle::Warning, MessageOwner::DeviceTree, kConnectDeviceFailed);
-    return 0;
+    return OperationResult::Unreachable;
   }
-  feedback_.SetNodeImage(kImageAnswered);
-  const int result = ReadConfigurationDocument(entry, flags);
-  feedback_.RefreshPage();
-  return result;
+  feedback_.EncoderAnswered(entry, true);
+  const DocumentRead read = ReadConfigurationDocument(entry, flags);
+  feedback_.RecordChanged(entry);
+  return read.result;
 }
 
 ConfigurationFetch DeviceOperations::FetchConfigurationDocument(std::uint32_t ipAddr) {
@@ -147,35 +154,34 @@ ConfigurationFetch DeviceOperations::FetchConfigurationDocument(std::uint32_t ip
   return fetch;
 }
 
-int DeviceOperations::ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                                ConfigurationFetch* fetchOut) {
+DocumentRead DeviceOperations::ReadConfigurationDocument(config::EncoderConfiguration& entry,
+                                                         config::PageFlags& flags) {
   flags.passwordAccepted = false;
-  ConfigurationFetch local;
-  ConfigurationFetch& fetch = fetchOut ? *fetchOut : local;
-  fetch = FetchConfigurationDocument(entry.ipAddr);
-  if (fetch.failure != ReadFailure::None) return 0;
+  DocumentRead read{OperationResult::Failure, FetchConfigurationDocument(entry.ipAddr)};
+  if (read.fetch.failure == ReadFailure::Connection) read.result = OperationResult::Unreachable;
+  if (read.fetch.failure != ReadFailure::None) return read;
 
-  KeepDocument(kReceivedDocumentFile, fetch.document, false);
-  const int accepted = config::LoadConfigurationDocument(fetch.document, entry);
-  if (accepted != 0) {
+  KeepDocument(kReceivedDocumentFile, read.fetch.document, false);
+  if (config::LoadConfigurationDocument(read.fetch.document, entry) != 0) {
     entry.configurationRead = 1;
-    feedback_.RefreshPage();
+    read.result = OperationResult::Success;
+    feedback_.RecordChanged(entry);
   }
-  return accepted;
+  return read;
 }
 
-int DeviceOperations::WriteConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                         const PasswordEditors& editors) {
-  if (QueryDeviceMessages(entry) != kReachable) {
-    feedback_.SetNodeImage(kImageUnanswered);
-    return 0;
+OperationResult DeviceOperations::WriteConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                                     const WriteRequest& request) {
+  if (QueryDeviceMessages(entry) != OperationResult::Success) {
+    feedback_.EncoderAnswered(entry, false);
+    return OperationResult::Unreachable;
   }
-  return SendConfiguration(entry, flags, editors);
+  return SendConfiguration(entry, flags, request);
 }
 
-bool DeviceOperations::PasswordsPresent(const config::EncoderConfiguration& entry, const PasswordEditors& editors) {
+bool DeviceOperations::PasswordsPresent(const config::EncoderConfiguration& entry, const WriteRequest& request) {
   for (const PasswordCheck& check : kPasswordChecks) {
-    if (check.missing(entry, editors)) {
+    if (check.missing(entry, request)) {
       feedback_.ShowMessage(check.style, MessageOwner::MainWindow, check.text);
       return false;
     }
@@ -188,6 +194,7 @@ DeviceOperations::WriteResult DeviceOperations::ExchangeDocument(std::uint32_t i
   WaitScope wait(feedback_);
   ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
   if (!OpenReporting(connection, ipAddr, feedback_)) return result;
+  result.opened = true;
   if (!connection.SendRequest(CMD_SENDXML, document)) {
     Warn(kSendXmlFailed);
     return result;
@@ -208,14 +215,15 @@ DeviceOperations::WriteResult DeviceOperations::ExchangeDocument(std::uint32_t i
   return result;
 }
 
-int DeviceOperations::SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                        const PasswordEditors& editors) {
-  if (!PasswordsPresent(entry, editors)) return 0;
+OperationResult DeviceOperations::SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                                    const WriteRequest& request) {
+  if (!PasswordsPresent(entry, request)) return OperationResult::Failure;
   const std::string document = config::BuildConfigurationDocument(entry);
   KeepDocument(kSentDocumentFile, document, true);
 
   const WriteResult result = ExchangeDocument(entry.ipAddr, document);
-  if (!result.exchanged) return 0;
+  if (!result.opened) return OperationResult::Unreachable;
+  if (!result.exchanged) return OperationResult::Failure;
   if (IsSuccess(result.text)) {
     feedback_.ShowMessage(MessageStyle::Tip, MessageOwner::MainWindow, kWriteSucceeded);
     if (flags.bitrateModified) {
@@ -224,25 +232,25 @@ int DeviceOperations::SendConfiguration(config::EncoderConfiguration& entry, con
       ReadConfigurationDocument(entry, flags);
       flags.bitrateModified = false;
     }
-    return 1;
+    return OperationResult::Success;
   }
   Warn(IsPasswordError(result.text) ? kPasswordError : kWriteFailed);
-  return 0;
+  return OperationResult::Failure;
 }
 
-int DeviceOperations::SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd) {
+OperationResult DeviceOperations::SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd) {
   WaitScope wait(feedback_);
   ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
-  if (!OpenReporting(connection, entry.ipAddr, feedback_)) return 0;
+  if (!OpenReporting(connection, entry.ipAddr, feedback_)) return OperationResult::Unreachable;
   // Nothing is received; a request that could not even be sent is not reported as sent.
-  return connection.SendRequest(cmd) ? 1 : 0;
+  return connection.SendRequest(cmd) ? OperationResult::Success : OperationResult::Failure;
 }
 
-int DeviceOperations::StartStreaming(const config::EncoderConfiguration& entry) {
+OperationResult DeviceOperations::StartStreaming(const config::EncoderConfiguration& entry) {
   return SendStreamCommand(entry, CMD_TS_START);
 }
 
-int DeviceOperations::StopStreaming(const config::EncoderConfiguration& entry) {
+OperationResult DeviceOperations::StopStreaming(const config::EncoderConfiguration& entry) {
   return SendStreamCommand(entry, CMD_TS_STOP);
 }
 

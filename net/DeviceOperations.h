@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "net/OperationResult.h"
 #include "net/Timings.h"
 
 namespace kestrine::config {
@@ -16,10 +17,6 @@ struct PageFlags;
 namespace kestrine::net {
 
 class OperatorFeedback;
-
-// Results, by the program's convention: non-zero success, 0 failure, -1 unreachable.
-inline constexpr int kReachable = 1;
-inline constexpr int kUnreachable = -1;
 
 inline constexpr std::string_view kConnectDeviceFailed = "Connect Device Failed !";
 inline constexpr std::string_view kReadConfigurationFailed = "Read Device Configuration Failed !";
@@ -37,6 +34,8 @@ inline constexpr std::string_view kBitrateNotice = "Bitrate have been modified,r
 
 inline constexpr std::string_view kReceivedDocumentFile = "in.xml";
 inline constexpr std::string_view kSentDocumentFile = "out.xml";
+// Before the path of a document file that could not be written.
+inline constexpr std::string_view kDocumentNotKept = "Could not write ";
 
 // Why a read of the configuration document ended without a document. Only the
 // connection stages and a missing command word have a message of their own.
@@ -48,10 +47,17 @@ struct ConfigurationFetch {
   std::string document;     // the body exactly as received
 };
 
-// Whether the page's two password editors hold any text.
-struct PasswordEditors {
-  bool currentEmpty = true;
-  bool newEmpty = true;
+// What the caller knows of a write that the record does not say: whether the
+// operator gave the current and the new password (the page: its two editors hold text).
+struct WriteRequest {
+  bool currentPasswordGiven = false;
+  bool newPasswordGiven = false;
+};
+
+// A read of the configuration document: how it ended, and the exchange as it went.
+struct DocumentRead {
+  OperationResult result;
+  ConfigurationFetch fetch;
 };
 
 // The five operations on one encoder's record, in the order of steps and with
@@ -63,34 +69,37 @@ class DeviceOperations final {
   DeviceOperations(const NetworkSettings& settings, OperatorFeedback& feedback,
                    std::optional<std::filesystem::path> documentFolder = std::nullopt);
 
-  // Command 1007: refills the log from the encoder's message ring. kReachable or kUnreachable.
-  int QueryDeviceMessages(const config::EncoderConfiguration& entry);
+  // Unreachable below always means the connection could not be opened or the
+  // reachability check got no complete answer; Failure, anything else that went wrong.
 
-  // The reachability check, the read, and the page refresh.
-  int ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags);
-  // The read alone: command 1004, "in.xml", the document into the record. 1 when accepted.
-  // `fetch`, when given, receives how the exchange went and the document as it came.
-  int ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                ConfigurationFetch* fetch = nullptr);
+  // Command 1007: refills the log from the encoder's message ring. Success or Unreachable.
+  OperationResult QueryDeviceMessages(const config::EncoderConfiguration& entry);
+
+  // The reachability check, the read, and the record shown again.
+  OperationResult ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags);
+  // The read alone: command 1004, "in.xml", the document into the record. Success when accepted.
+  DocumentRead ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags);
   // Command 1004 only: the document exactly as it came.
   ConfigurationFetch FetchConfigurationDocument(std::uint32_t ipAddr);
 
-  // The reachability check, then SendConfiguration. 1 on success.
-  int WriteConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags, const PasswordEditors& editors);
+  // The reachability check, then SendConfiguration.
+  OperationResult WriteConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                     const WriteRequest& request);
   // The password checks, "out.xml", command 1003, the result judged, and the
-  // re-read after a bitrate change. 1 on success.
-  int SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags, const PasswordEditors& editors);
+  // re-read after a bitrate change.
+  OperationResult SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
+                                    const WriteRequest& request);
 
-  // Commands 1005 / 1006: sent, then the connection is closed at once. 1 when sent.
-  int StartStreaming(const config::EncoderConfiguration& entry);
-  int StopStreaming(const config::EncoderConfiguration& entry);
+  // Commands 1005 / 1006: sent, then the connection is closed at once. Success when sent.
+  OperationResult StartStreaming(const config::EncoderConfiguration& entry);
+  OperationResult StopStreaming(const config::EncoderConfiguration& entry);
 
  private:
   struct WriteResult;
 
-  bool PasswordsPresent(const config::EncoderConfiguration& entry, const PasswordEditors& editors);
+  bool PasswordsPresent(const config::EncoderConfiguration& entry, const WriteRequest& request);
   WriteResult ExchangeDocument(std::uint32_t ipAddr, std::string_view document);
-  int SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd);
+  OperationResult SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd);
   void KeepDocument(std::string_view fileName, std::string_view document, bool ownerOnly);
   void Warn(std::string_view text);
 

@@ -3,6 +3,10 @@
 #include <chrono>
 #include <string_view>
 
+namespace kestrine::config {
+struct EncoderConfiguration;
+}  // namespace kestrine::config
+
 namespace kestrine::net {
 
 // How a message is put before the operator: caption "Warning" with the
@@ -15,13 +19,11 @@ enum class MessageOwner { MainWindow, DeviceTree };
 // Lines of the message log: an encoder's own message, or one of ours.
 enum class LogLineKind { DeviceMessage = 0, ProgramNotice = 1 };
 
-// Node images of the device tree.
-inline constexpr int kImageAnswered = 0;
-inline constexpr int kImageUnanswered = 1;
-
 // Everything an operation shows or changes outside the record goes through
 // here. The desktop shell implements it with message boxes, the log pane and
 // the wait cursor; the command line with stdout/stderr; tests with a recorder.
+// Calls about one encoder pass the very record the operation was given: a read
+// may replace its address, so it is the record, not the address, that names it.
 class OperatorFeedback {
  public:
   virtual ~OperatorFeedback() = default;
@@ -29,9 +31,10 @@ class OperatorFeedback {
   virtual void ShowMessage(MessageStyle style, MessageOwner owner, std::string_view text) = 0;
   virtual void ClearLog() = 0;
   virtual void AddLogLine(std::string_view text, LogLineKind kind) = 0;
-  virtual void SetNodeImage(int image) = 0;
-  // Show the selected node's record on the configuration page.
-  virtual void RefreshPage() = 0;
+  // The encoder answered the reachability check or did not (the device tree's node images 0 / 1).
+  virtual void EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) = 0;
+  // Show this encoder's record again wherever it is shown.
+  virtual void RecordChanged(const config::EncoderConfiguration& entry) = 0;
   virtual void BeginWait() = 0;
   virtual void EndWait() = 0;
 

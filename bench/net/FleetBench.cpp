@@ -47,8 +47,8 @@ class QuietFeedback final : public net::OperatorFeedback {
   void ShowMessage(net::MessageStyle, net::MessageOwner, std::string_view) override {}
   void ClearLog() override {}
   void AddLogLine(std::string_view, net::LogLineKind) override {}
-  void SetNodeImage(int) override {}
-  void RefreshPage() override {}
+  void EncoderAnswered(const kestrine::config::EncoderConfiguration&, bool) override {}
+  void RecordChanged(const kestrine::config::EncoderConfiguration&) override {}
   void BeginWait() override {}
   void EndWait() override {}
 };

@@ -50,10 +50,10 @@ TEST_F(ConfigurationReply, LengthsOutsideTheBufferAreRefusedAndInXmlIsLeftAlone)
     sim::ReplyFaults faults;
     faults.rawReply = ConfigurationReplyWithLength(length, 100);
     Encoder().SetReplyFaults(CMD_GETXML, faults);
-    ConfigurationFetch fetch;
-    EXPECT_EQ(Operations().ReadConfigurationDocument(entry_, flags_, &fetch), 0);
-    EXPECT_EQ(fetch.failure, ReadFailure::BadLength) << length;
-    EXPECT_EQ(fetch.length, length);
+    const DocumentRead read = Operations().ReadConfigurationDocument(entry_, flags_);
+    EXPECT_EQ(read.result, OperationResult::Failure);
+    EXPECT_EQ(read.fetch.failure, ReadFailure::BadLength) << length;
+    EXPECT_EQ(read.fetch.length, length);
   }
   EXPECT_FALSE(std::filesystem::exists(FileInFolder(kReceivedDocumentFile)));
   EXPECT_TRUE(feedback_.messages.empty());  // these failures have no message of their own

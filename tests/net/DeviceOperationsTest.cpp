@@ -36,13 +36,13 @@ Message Warning(std::string_view text, MessageOwner owner = MessageOwner::MainWi
 class DeviceMessageQuery : public SimulatedEncoderTest {
  protected:
   using Slots = std::array<std::string, MESSAGE_SLOT_COUNT>;
-  int Query() { return Operations().QueryDeviceMessages(entry_); }
+  OperationResult Query() { return Operations().QueryDeviceMessages(entry_); }
 };
 
 TEST_F(DeviceMessageQuery, AFullRingPutsTheNewestOnTopAndTheOldestAtTheBottom) {
   Encoder().SetMessageRing(3, {"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9"});
   feedback_.AddLogLine("left from before", LogLineKind::ProgramNotice);
-  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(Query(), OperationResult::Success);
   EXPECT_EQ(feedback_.LogTopFirst(),
             (std::vector<std::string>{"s2", "s1", "s0", "s9", "s8", "s7", "s6", "s5", "s4", "s3"}));
   EXPECT_TRUE(feedback_.messages.empty());
@@ -51,7 +51,7 @@ TEST_F(DeviceMessageQuery, AFullRingPutsTheNewestOnTopAndTheOldestAtTheBottom) {
 
 TEST_F(DeviceMessageQuery, EmptySlotsBeforeTheWrapAddNothing) {
   Encoder().SetMessageRing(0, {"s0", "s1", "s2", "s3", "s4", "", "", "", "", ""});
-  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(Query(), OperationResult::Success);
   EXPECT_EQ(feedback_.LogTopFirst(), (std::vector<std::string>{"s4", "s3", "s2", "s1", "s0"}));
 }
 
@@ -59,7 +59,7 @@ TEST_F(DeviceMessageQuery, AnOldestOutsideTheRingIsReachableWithAnEmptyLog) {
   for (const std::int8_t oldest : {std::int8_t{12}, std::int8_t{-1}}) {
     Encoder().SetMessageRing(oldest, {"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9"});
     feedback_.AddLogLine("stale", LogLineKind::DeviceMessage);
-    EXPECT_EQ(Query(), kReachable) << int{oldest};
+    EXPECT_EQ(Query(), OperationResult::Success) << int{oldest};
     EXPECT_TRUE(feedback_.log.empty()) << int{oldest};
   }
 }
@@ -70,7 +70,7 @@ TEST_F(DeviceMessageQuery, ARingInTwoSegmentsIsStillAnAnswer) {
   faults.segmentSize = 250;
   faults.segmentGap = 5ms;
   Encoder().SetReplyFaults(CMD_GET_MESSAGE, faults);
-  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(Query(), OperationResult::Success);
   EXPECT_EQ(feedback_.LogTopFirst(), std::vector<std::string>{"only"});
 }
 
@@ -83,7 +83,7 @@ TEST_F(DeviceMessageQuery, ALongerRingThanTheBufferIsReadNoFurtherThanTheBuffer)
   sim::ReplyFaults faults;
   faults.rawReply = reply;
   Encoder().SetReplyFaults(CMD_GET_MESSAGE, faults);
-  EXPECT_EQ(Query(), kReachable);
+  EXPECT_EQ(Query(), OperationResult::Success);
   EXPECT_EQ(feedback_.log.size(), MESSAGE_SLOT_COUNT);
   EXPECT_EQ(feedback_.log.front().text, std::string(MESSAGE_SLOT_SIZE, 'y'));
 }
@@ -105,7 +105,7 @@ TEST_F(DeviceMessageQuery, IncompleteOrWrongRepliesAreUnreachableAndLeaveTheLog)
   for (std::size_t i = 0; i < cases.size(); ++i) {
     Encoder().SetReplyFaults(CMD_GET_MESSAGE, cases[i]);
     feedback_.log.assign({{"kept", LogLineKind::DeviceMessage}});
-    EXPECT_EQ(Query(), kUnreachable) << "case " << i;
+    EXPECT_EQ(Query(), OperationResult::Unreachable) << "case " << i;
     EXPECT_EQ(feedback_.LogTopFirst(), std::vector<std::string>{"kept"}) << "case " << i;
   }
   EXPECT_TRUE(feedback_.messages.empty());
@@ -113,7 +113,7 @@ TEST_F(DeviceMessageQuery, IncompleteOrWrongRepliesAreUnreachableAndLeaveTheLog)
 
 TEST_F(DeviceMessageQuery, ARefusedConnectionShowsTheConnectStageOnly) {
   Encoder().SetRefuseConnections(true);
-  EXPECT_EQ(Query(), kUnreachable);
+  EXPECT_EQ(Query(), OperationResult::Unreachable);
   EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectFailed)});
 }
 
@@ -121,18 +121,18 @@ TEST_F(DeviceMessageQuery, ARefusedConnectionShowsTheConnectStageOnly) {
 
 class ReadConfiguration : public SimulatedEncoderTest {
  protected:
-  int Read() { return Operations().ReadConfiguration(entry_, flags_); }
+  OperationResult Read() { return Operations().ReadConfiguration(entry_, flags_); }
 };
 
 TEST_F(ReadConfiguration, AnAnsweringEncoderFillsTheRecordAndKeepsTheDocument) {
   flags_.passwordAccepted = true;
-  EXPECT_NE(Read(), 0);
+  EXPECT_EQ(Read(), OperationResult::Success);
   const config::EncoderConfiguration encoder = Encoder().Configuration();
   EXPECT_EQ(entry_.configurationRead, 1);
   EXPECT_EQ(entry_.mux_bitrate, encoder.mux_bitrate);
   EXPECT_EQ(config::TextOf(entry_.old_password), Encoder().Password());
   EXPECT_FALSE(flags_.passwordAccepted);
-  EXPECT_EQ(feedback_.images, std::vector<int>{kImageAnswered});
+  EXPECT_EQ(feedback_.images, std::vector<int>{0});
   EXPECT_EQ(feedback_.refreshes, 2);  // once for the accepted document, once at the end
   EXPECT_EQ(ReadFile(FileInFolder(kReceivedDocumentFile)), Encoder().ConfigurationDocument());
   EXPECT_TRUE(feedback_.messages.empty());
@@ -141,10 +141,10 @@ TEST_F(ReadConfiguration, AnAnsweringEncoderFillsTheRecordAndKeepsTheDocument) {
 
 TEST_F(ReadConfiguration, ARefusingEncoderShowsBothStagesAndTheGreyImage) {
   Encoder().SetRefuseConnections(true);
-  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(Read(), OperationResult::Unreachable);
   EXPECT_EQ(feedback_.messages,
             (std::vector<Message>{Warning(kConnectFailed), Warning(kConnectDeviceFailed, MessageOwner::DeviceTree)}));
-  EXPECT_EQ(feedback_.images, std::vector<int>{kImageUnanswered});
+  EXPECT_EQ(feedback_.images, std::vector<int>{1});
   EXPECT_EQ(feedback_.refreshes, 0);
   EXPECT_EQ(entry_.configurationRead, 0);
 }
@@ -153,9 +153,9 @@ TEST_F(ReadConfiguration, ASilentEncoderShowsOnlyTheCommandsMessage) {
   sim::ReplyFaults faults;
   faults.silent = true;
   Encoder().SetReplyFaultsForAll(faults);
-  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(Read(), OperationResult::Unreachable);
   EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectDeviceFailed, MessageOwner::DeviceTree)});
-  EXPECT_EQ(feedback_.images, std::vector<int>{kImageUnanswered});
+  EXPECT_EQ(feedback_.images, std::vector<int>{1});
 }
 
 TEST_F(ReadConfiguration, ARefusedDocumentChangesNothingButThePageIsStillRefreshed) {
@@ -164,23 +164,33 @@ TEST_F(ReadConfiguration, ARefusedDocumentChangesNothingButThePageIsStillRefresh
   Encoder().SetReplyFaults(CMD_GETXML, faults);
   entry_.mux_bitrate = 4000;
   const config::EncoderConfiguration before = entry_;
-  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(Read(), OperationResult::Failure);
   EXPECT_EQ(entry_, before);
   EXPECT_EQ(feedback_.refreshes, 1);
-  EXPECT_EQ(feedback_.images, std::vector<int>{kImageAnswered});
+  EXPECT_EQ(feedback_.images, std::vector<int>{0});
 }
 
-TEST_F(ReadConfiguration, AFolderThatCannotBeWrittenIsPassedOverSilently) {
-  DeviceOperations operations(settings_, feedback_, folder_ / "missing" / "deeper");
-  EXPECT_NE(operations.ReadConfiguration(entry_, flags_), 0);
+TEST_F(ReadConfiguration, AFolderThatCannotBeWrittenIsReportedAndTheReadGoesOn) {
+  const std::filesystem::path missing = folder_ / "missing" / "deeper";
+  DeviceOperations operations(settings_, feedback_, missing);
+  EXPECT_EQ(operations.ReadConfiguration(entry_, flags_), OperationResult::Success);
   EXPECT_TRUE(feedback_.messages.empty());
+  ASSERT_FALSE(feedback_.log.empty());
+  EXPECT_EQ(feedback_.log.front().text, std::string(kDocumentNotKept) + (missing / kReceivedDocumentFile).string());
+  EXPECT_EQ(feedback_.log.front().kind, LogLineKind::ProgramNotice);
+  EXPECT_EQ(entry_.configurationRead, 1);
+}
+
+TEST_F(ReadConfiguration, TheImageAndTheRefreshNameTheRecordTheReadWasGiven) {
+  EXPECT_EQ(Read(), OperationResult::Success);
+  EXPECT_EQ(feedback_.entries, (std::vector<const config::EncoderConfiguration*>{&entry_, &entry_, &entry_}));
 }
 
 TEST_F(ReadConfiguration, AnEmptyDocumentIsRefused) {
   sim::ReplyFaults faults;
   faults.rawReply = EncodeConfigurationReply("");
   Encoder().SetReplyFaults(CMD_GETXML, faults);
-  EXPECT_EQ(Read(), 0);
+  EXPECT_EQ(Read(), OperationResult::Failure);
   EXPECT_EQ(entry_.configurationRead, 0);
 }
 
@@ -190,12 +200,14 @@ class WriteConfiguration : public SimulatedEncoderTest {
  protected:
   void SetUp() override {
     SimulatedEncoderTest::SetUp();
-    ASSERT_NE(Operations().ReadConfigurationDocument(entry_, flags_), 0);
+    ASSERT_EQ(Operations().ReadConfigurationDocument(entry_, flags_).result, OperationResult::Success);
     config::StoreText(entry_.new_password, Encoder().Password());
     feedback_ = RecordingFeedback{};
   }
 
-  int Write(PasswordEditors editors = {false, false}) { return Operations().WriteConfiguration(entry_, flags_, editors); }
+  OperationResult Write(WriteRequest request = {true, true}) {
+    return Operations().WriteConfiguration(entry_, flags_, request);
+  }
 
   void AnswerWith(std::string_view resultText) {
     sim::ReplyFaults faults;
@@ -206,7 +218,7 @@ class WriteConfiguration : public SimulatedEncoderTest {
 
 TEST_F(WriteConfiguration, AnAcceptedDocumentIsTheOneKeptInOutXml) {
   entry_.sequence_number = 42;
-  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(Write(), OperationResult::Success);
   EXPECT_EQ(feedback_.messages, (std::vector<Message>{{MessageStyle::Tip, MessageOwner::MainWindow,
                                                        std::string(kWriteSucceeded)}}));
   const auto sent = Encoder().LastDocumentReceived();
@@ -227,7 +239,7 @@ TEST_F(WriteConfiguration, AfterABitrateChangeTheEncoderIsReadAgainAfterThePause
   flags_.bitrateModified = true;
   flags_.passwordAccepted = true;
   entry_.mux_bitrate = 6000;
-  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(Write(), OperationResult::Success);
   EXPECT_FALSE(flags_.bitrateModified);
   EXPECT_FALSE(flags_.passwordAccepted);  // every read starts by clearing it
   EXPECT_EQ(feedback_.log.front().text, kBitrateNotice);
@@ -246,7 +258,7 @@ TEST_F(WriteConfiguration, AfterABitrateChangeTheEncoderIsReadAgainAfterThePause
 TEST_F(WriteConfiguration, AFailedWriteKeepsTheBitrateFlag) {
   flags_.bitrateModified = true;
   AnswerWith("NO");
-  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(Write(), OperationResult::Failure);
   EXPECT_TRUE(flags_.bitrateModified);
   EXPECT_TRUE(feedback_.pauses.empty());
 }
@@ -254,18 +266,18 @@ TEST_F(WriteConfiguration, AFailedWriteKeepsTheBitrateFlag) {
 TEST_F(WriteConfiguration, TheResultTextDecidesTheMessage) {
   struct Case {
     std::string answer;
-    int result;
+    OperationResult result;
     Message message;
   };
   const std::vector<Case> cases{
-      {"OK", 1, {MessageStyle::Tip, MessageOwner::MainWindow, std::string(kWriteSucceeded)}},
-      {"OKAY, and more", 1, {MessageStyle::Tip, MessageOwner::MainWindow, std::string(kWriteSucceeded)}},
-      {std::string("PASSWORD ERR\0", 13), 0, Warning(kPasswordError)},
-      {"PASSWORD ERR", 0, Warning(kPasswordError)},  // no NUL sent: the empty buffer supplies it
-      {"PASSWORD ERR!", 0, Warning(kWriteFailed)},
-      {"PASSWORD ER", 0, Warning(kWriteFailed)},
-      {"Ok", 0, Warning(kWriteFailed)},
-      {"", 0, Warning(kWriteFailed)},
+      {"OK", OperationResult::Success, {MessageStyle::Tip, MessageOwner::MainWindow, std::string(kWriteSucceeded)}},
+      {"OKAY, and more", OperationResult::Success, {MessageStyle::Tip, MessageOwner::MainWindow, std::string(kWriteSucceeded)}},
+      {std::string("PASSWORD ERR\0", 13), OperationResult::Failure, Warning(kPasswordError)},
+      {"PASSWORD ERR", OperationResult::Failure, Warning(kPasswordError)},  // no NUL sent: the empty buffer supplies it
+      {"PASSWORD ERR!", OperationResult::Failure, Warning(kWriteFailed)},
+      {"PASSWORD ER", OperationResult::Failure, Warning(kWriteFailed)},
+      {"Ok", OperationResult::Failure, Warning(kWriteFailed)},
+      {"", OperationResult::Failure, Warning(kWriteFailed)},
   };
   for (const Case& c : cases) {
     AnswerWith(c.answer);
@@ -279,7 +291,7 @@ TEST_F(WriteConfiguration, MissingPartsOfTheResultAreReportedAndTheTextStillJudg
   sim::ReplyFaults silent;
   silent.silent = true;
   Encoder().SetReplyFaults(CMD_SENDXML, silent);
-  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(Write(), OperationResult::Failure);
   EXPECT_EQ(feedback_.messages,
             (std::vector<Message>{Warning(kRecvCmdFailed), Warning(kRecvRlenFailed), Warning(kWriteFailed)}));
 
@@ -289,7 +301,7 @@ TEST_F(WriteConfiguration, MissingPartsOfTheResultAreReportedAndTheTextStillJudg
   shortText.length = 40;
   Encoder().SetReplyFaults(CMD_SENDXML, shortText);
   feedback_.messages.clear();
-  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(Write(), OperationResult::Success);
   EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), {MessageStyle::Tip,
                                                        MessageOwner::MainWindow, std::string(kWriteSucceeded)}}));
 
@@ -299,7 +311,7 @@ TEST_F(WriteConfiguration, MissingPartsOfTheResultAreReportedAndTheTextStillJudg
   negative.length = -2;
   Encoder().SetReplyFaults(CMD_SENDXML, negative);
   feedback_.messages.clear();
-  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(Write(), OperationResult::Failure);
   EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), Warning(kWriteFailed)}));
 }
 
@@ -307,29 +319,29 @@ TEST_F(WriteConfiguration, AnOverlongResultIsJudgedOnWhatTheBufferHolds) {
   sim::ReplyFaults faults;
   faults.writeResultText = "OK" + std::string(5000, '!');
   Encoder().SetReplyFaults(CMD_SENDXML, faults);
-  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(Write(), OperationResult::Success);
   EXPECT_EQ(feedback_.MessageTexts(), std::vector<std::string>{std::string(kWriteSucceeded)});
 }
 
 TEST_F(WriteConfiguration, ThePasswordsAreCheckedInOrderBeforeAnythingIsSent) {
   struct Case {
-    PasswordEditors editors;
+    WriteRequest request;
     bool oldEmpty;
     bool newEmpty;
     Message message;
   };
   const std::vector<Case> cases{
-      {{true, true}, true, true, {MessageStyle::Plain, MessageOwner::MainWindow, std::string(kEnterPassword)}},
-      {{false, true}, true, true, {MessageStyle::Plain, MessageOwner::MainWindow, std::string(kEnterNewPassword)}},
-      {{false, false}, true, true, Warning(kEnterCorrectPassword)},
-      {{false, false}, false, true, Warning(kEnterCorrectNewPassword)},
+      {{false, false}, true, true, {MessageStyle::Plain, MessageOwner::MainWindow, std::string(kEnterPassword)}},
+      {{true, false}, true, true, {MessageStyle::Plain, MessageOwner::MainWindow, std::string(kEnterNewPassword)}},
+      {{true, true}, true, true, Warning(kEnterCorrectPassword)},
+      {{true, true}, false, true, Warning(kEnterCorrectNewPassword)},
   };
   const std::string password = Encoder().Password();
   for (const Case& c : cases) {
     config::StoreText(entry_.old_password, c.oldEmpty ? "" : password);
     config::StoreText(entry_.new_password, c.newEmpty ? "" : password);
     feedback_.messages.clear();
-    EXPECT_EQ(Write(c.editors), 0);
+    EXPECT_EQ(Write(c.request), OperationResult::Failure);
     EXPECT_EQ(feedback_.messages, std::vector<Message>{c.message});
   }
   EXPECT_EQ(Encoder().RequestCount(CMD_SENDXML), 0u);
@@ -338,19 +350,19 @@ TEST_F(WriteConfiguration, ThePasswordsAreCheckedInOrderBeforeAnythingIsSent) {
 
 TEST_F(WriteConfiguration, AnUnreachableEncoderShowsOnlyTheConnectStage) {
   Encoder().SetRefuseConnections(true);
-  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(Write(), OperationResult::Unreachable);
   EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectFailed)});
-  EXPECT_EQ(feedback_.images, std::vector<int>{kImageUnanswered});
+  EXPECT_EQ(feedback_.images, std::vector<int>{1});
 }
 
 TEST_F(WriteConfiguration, AReachableEncoderLeavesTheImageAlone) {
-  EXPECT_EQ(Write(), 1);
+  EXPECT_EQ(Write(), OperationResult::Success);
   EXPECT_TRUE(feedback_.images.empty());
 }
 
 TEST_F(WriteConfiguration, TheEncoderRefusesADocumentWithAnotherPassword) {
   config::StoreText(entry_.old_password, "LLLLLLLL");
-  EXPECT_EQ(Write(), 0);
+  EXPECT_EQ(Write(), OperationResult::Failure);
   EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kPasswordError)});
 }
 
@@ -361,7 +373,7 @@ class AddressChange : public SimulatedEncoderTest {
 
 TEST_F(AddressChange, TheNextOperationGoesToTheAddressTheRecordNowHolds) {
   entry_.ipAddr = Encoder(1).Address();
-  EXPECT_EQ(Operations().QueryDeviceMessages(entry_), kReachable);
+  EXPECT_EQ(Operations().QueryDeviceMessages(entry_), OperationResult::Success);
   EXPECT_EQ(Encoder(1).RequestCount(CMD_GET_MESSAGE), 1u);
   EXPECT_EQ(Encoder(0).RequestCount(CMD_GET_MESSAGE), 0u);
 }
@@ -371,9 +383,9 @@ TEST_F(AddressChange, TheNextOperationGoesToTheAddressTheRecordNowHolds) {
 class StreamCommands : public SimulatedEncoderTest {};
 
 TEST_F(StreamCommands, StartAndStopShowNothingAndTheEncoderFollows) {
-  EXPECT_EQ(Operations().StartStreaming(entry_), 1);
+  EXPECT_EQ(Operations().StartStreaming(entry_), OperationResult::Success);
   EXPECT_TRUE(test::Eventually([&] { return Encoder().IsStreaming(); }));
-  EXPECT_EQ(Operations().StopStreaming(entry_), 1);
+  EXPECT_EQ(Operations().StopStreaming(entry_), OperationResult::Success);
   EXPECT_TRUE(test::Eventually([&] { return !Encoder().IsStreaming(); }));
   EXPECT_TRUE(feedback_.messages.empty());
   EXPECT_TRUE(feedback_.log.empty());
@@ -386,12 +398,12 @@ TEST_F(StreamCommands, AnEncoderThatTakesNoActionStillCountsAsSent) {
   sim::ReplyFaults faults;
   faults.silent = true;
   Encoder().SetReplyFaultsForAll(faults);
-  EXPECT_EQ(Operations().StartStreaming(entry_), 1);
+  EXPECT_EQ(Operations().StartStreaming(entry_), OperationResult::Success);
 }
 
 TEST_F(StreamCommands, ARefusedConnectionFailsWithTheConnectStage) {
   Encoder().SetRefuseConnections(true);
-  EXPECT_EQ(Operations().StopStreaming(entry_), 0);
+  EXPECT_EQ(Operations().StopStreaming(entry_), OperationResult::Unreachable);
   EXPECT_EQ(feedback_.messages, std::vector<Message>{Warning(kConnectFailed)});
 }
 

@@ -38,12 +38,15 @@ class RecordingFeedback final : public net::OperatorFeedback {
     log.push_front({std::string(text), kind});
     timeline.push_back("log:" + std::string(text));
   }
-  void SetNodeImage(int image) override {
-    images.push_back(image);
-    timeline.push_back("image:" + std::to_string(image));
+  // Node images as the device tree sets them: 0 answered, 1 did not.
+  void EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) override {
+    images.push_back(answered ? 0 : 1);
+    entries.push_back(&entry);
+    timeline.push_back("image:" + std::to_string(images.back()));
   }
-  void RefreshPage() override {
+  void RecordChanged(const config::EncoderConfiguration& entry) override {
     ++refreshes;
+    entries.push_back(&entry);
     timeline.push_back("refresh");
   }
   void BeginWait() override {
@@ -73,6 +76,7 @@ class RecordingFeedback final : public net::OperatorFeedback {
   std::vector<Message> messages;
   std::deque<LogLine> log;
   std::vector<int> images;
+  std::vector<const config::EncoderConfiguration*> entries;  // named by the image and refresh calls
   std::vector<std::chrono::milliseconds> pauses;
   std::vector<std::string> timeline;
   int refreshes = 0;
