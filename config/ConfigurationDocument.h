@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "config/DocumentLayout.h"
+
 namespace kestrine::config {
 
 struct EncoderConfiguration;
@@ -18,6 +20,9 @@ int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfigurati
 // The document a write sends, line for line. Stores back into the record what it
 // decides: "DVB" for an empty service or provider name, the chosen PMT PID for 0.
 [[nodiscard]] std::string BuildConfigurationDocument(EncoderConfiguration& record);
+
+// The document as `writer` writes the record, taking it as it is.
+[[nodiscard]] std::string WriteConfigurationDocument(const EncoderConfiguration& record, DocumentWriter writer);
 
 // "&", "<", ">", '"' and "'" as entities; every other byte unchanged.
 [[nodiscard]] std::string EscapeXmlText(std::string_view text);
