@@ -28,6 +28,7 @@
 #include "net/DeviceOperations.h"
 #include "net/OperatorFeedback.h"
 #include "net/Protocol.h"
+#include "platform/Ipv4Text.h"
 #include "platform/Socket.h"
 
 namespace {
@@ -37,7 +38,7 @@ using kestrine::fuzz::Require;
 namespace net = kestrine::net;
 namespace platform = kestrine::platform;
 
-constexpr std::uint32_t kLoopback = 0x0100007F;  // 127.0.0.1, network order
+const std::uint32_t kLoopback = platform::HostToNetwork32(platform::kLoopbackHostOrder);
 constexpr auto kServerPatience = 2000ms;          // the encoder's own wait for a request
 
 // Answers connection i with reply i (nothing when there are fewer), one connection at a time.
@@ -95,7 +96,7 @@ class LoopbackEncoder final {
   static bool ReadRequest(platform::Socket& connection) {
     std::array<std::byte, net::kRequestHeaderSize> header{};
     if (!Collect(connection, header)) return false;
-    std::uint32_t length = net::GetLe32(std::span<const std::byte>(header).subspan<4, 4>());
+    std::uint32_t length = net::GetLe32(std::span<const std::byte>(header).subspan<net::kLengthOffset, 4>());
     std::array<std::byte, 4096> body{};
     while (length > 0) {
       const std::size_t count = std::min<std::size_t>(length, body.size());

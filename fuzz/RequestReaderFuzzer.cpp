@@ -8,6 +8,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "net/Protocol.h"
+#include "platform/Ipv4Text.h"
 #include "sim/EncoderDocument.h"
 #include "sim/EncoderState.h"
 #include "sim/RequestReader.h"
@@ -17,14 +18,13 @@ namespace {
 using kestrine::fuzz::Require;
 using kestrine::sim::RequestReader;
 
-constexpr std::uint32_t kLoopbackAddress = 0x0100007F;  // 127.0.0.1, network order
 
 void CheckRequest(const kestrine::sim::ControlRequest& request) {
-  Require(kestrine::sim::IsControlCommand(request.cmd), "only known commands are complete");
+  Require(kestrine::net::IsControlCommand(request.cmd), "only known commands are complete");
   Require(request.bytes.size() >= kestrine::net::kRequestHeaderSize, "a request holds its header");
   const auto header = std::span<const std::byte>(request.bytes);
-  Require(kestrine::net::GetLe32(header.subspan<0, 4>()) == request.cmd, "cmd is the header's");
-  const std::uint32_t length = kestrine::net::GetLe32(header.subspan<4, 4>());
+  Require(kestrine::net::GetLe32(header.subspan<kestrine::net::kCommandOffset, 4>()) == request.cmd, "cmd is the header's");
+  const std::uint32_t length = kestrine::net::GetLe32(header.subspan<kestrine::net::kLengthOffset, 4>());
   Require(length <= RequestReader::kMaxBodyLength, "bodies stay within the limit");
   Require(request.bytes.size() == kestrine::net::kRequestHeaderSize + length, "the body is exactly len bytes");
   Require(request.Body().size() == length, "Body() is the body");
@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t piece = 1 + data[0] % 64 * (data[0] >= 128 ? 1024 : 1);
   const auto stream = std::as_bytes(std::span(data + 1, size - 1));
 
+  static const std::uint32_t kLoopbackAddress = kestrine::platform::HostToNetwork32(kestrine::platform::kLoopbackHostOrder);
   kestrine::sim::EncoderState encoder(kLoopbackAddress, kestrine::sim::FactoryConfiguration(0, kLoopbackAddress),
                                       kestrine::sim::kFactoryPassword);
   RequestReader reader;

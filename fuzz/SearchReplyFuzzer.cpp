@@ -17,12 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (acceptable) {
     unsigned sum = 0;
     for (std::size_t i = 0; i + 1 < size; ++i) sum += data[i];
-    acceptable = static_cast<std::uint8_t>(sum) == data[size - 1] && data[6] == 6 && data[7] == 0;
+    const std::size_t type = kestrine::net::kSearchReplyDeviceTypeOffset;
+    acceptable = static_cast<std::uint8_t>(sum) == data[size - 1] && data[type] == 6 && data[type + 1] == 0;
   }
   kestrine::fuzz::Require(decoded.has_value() == acceptable, "accepted exactly the well-formed replies");
   if (decoded) {
     std::uint32_t address = 0;
-    std::memcpy(&address, data + 2, sizeof address);
+    std::memcpy(&address, data + kestrine::net::kSearchReplyAddressOffset, sizeof address);
     kestrine::fuzz::Require(*decoded == address, "the address is the one inside the reply");
   }
   return 0;

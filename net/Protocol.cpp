@@ -1,5 +1,7 @@
 #include "net/Protocol.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace kestrine::net {
@@ -53,6 +55,10 @@ Bytes EncodeCommandWithBody(std::uint32_t cmd, std::string_view body) {
 
 }  // namespace
 
+bool IsControlCommand(std::uint32_t cmd) {
+  return std::find(kControlCommands.begin(), kControlCommands.end(), cmd) != kControlCommands.end();
+}
+
 Bytes EncodeRequest(std::uint32_t cmd, std::string_view body) { return EncodeCommandWithBody(cmd, body); }
 
 Bytes EncodeConfigurationReply(std::string_view document) { return EncodeCommandWithBody(CMD_GETXML, document); }
@@ -105,9 +111,9 @@ std::optional<std::uint32_t> DecodeSearchReply(std::span<const std::byte> datagr
   if (std::to_integer<std::uint8_t>(datagram.back()) != Checksum(datagram.first(datagram.size() - 1))) {
     return std::nullopt;
   }
-  if (GetLe16(datagram.subspan<6, 2>()) != kEncoderDeviceType) return std::nullopt;
+  if (GetLe16(datagram.subspan<kSearchReplyDeviceTypeOffset, 2>()) != kEncoderDeviceType) return std::nullopt;
   std::uint32_t address = 0;
-  std::memcpy(&address, datagram.data() + 2, sizeof address);
+  std::memcpy(&address, datagram.data() + kSearchReplyAddressOffset, sizeof address);
   return address;
 }
 

@@ -21,10 +21,18 @@ enum CommandCode : std::uint32_t {
   CMD_GET_MESSAGE = 1007,
 };
 
+// The commands a control connection carries (discovery's 1001 is not one of them).
+inline constexpr std::array<std::uint32_t, 5> kControlCommands{CMD_SENDXML, CMD_GETXML, CMD_TS_START, CMD_TS_STOP,
+                                                                CMD_GET_MESSAGE};
+[[nodiscard]] bool IsControlCommand(std::uint32_t cmd);
+
 inline constexpr std::uint16_t kControlPort = 9999;
 inline constexpr std::uint16_t kDiscoveryPort = 8888;
 
-// Request header: cmd, len, each a little-endian 32-bit integer.
+// Request header, and the header of the configuration and write-result replies:
+// cmd, len, each a little-endian 32-bit integer.
+inline constexpr std::size_t kCommandOffset = 0;
+inline constexpr std::size_t kLengthOffset = 4;
 inline constexpr std::size_t kRequestHeaderSize = 8;
 
 // Configuration reply: the largest document accepted and the buffer it lands in.
@@ -35,7 +43,15 @@ inline constexpr std::size_t kDocumentBufferSize = 10000;
 inline constexpr std::size_t MESSAGE_SLOT_COUNT = 10;
 inline constexpr std::size_t MESSAGE_SLOT_SIZE = 50;
 inline constexpr std::size_t kMessageRingSize = MESSAGE_SLOT_COUNT * MESSAGE_SLOT_SIZE;
+// The header is cmd, the 1-byte `oldest`, then len.
+inline constexpr std::size_t kMessageOldestOffset = 4;
+inline constexpr std::size_t kMessageLengthOffset = 5;
 inline constexpr std::size_t kMessageHeaderSize = 9;
+
+// Where a reply to `cmd` keeps its len field.
+[[nodiscard]] constexpr std::size_t ReplyLengthOffset(std::uint32_t cmd) {
+  return cmd == CMD_GET_MESSAGE ? kMessageLengthOffset : kLengthOffset;
+}
 
 // Write-result reply: the result text's buffer, and the text that means a wrong password.
 inline constexpr std::size_t kWriteResultBufferSize = 2000;
@@ -44,6 +60,10 @@ inline constexpr std::string_view kPasswordErrorText = "PASSWORD ERR";
 // Discovery datagrams.
 inline constexpr std::uint16_t kEncoderDeviceType = 6;
 inline constexpr std::size_t kSearchRequestSize = 5;
+// A search reply: cmd (16 bits), the encoder's address (network order), its
+// device type (16 bits), and a checksum byte last.
+inline constexpr std::size_t kSearchReplyAddressOffset = 2;
+inline constexpr std::size_t kSearchReplyDeviceTypeOffset = 6;
 inline constexpr std::size_t kMinSearchReplySize = 9;
 inline constexpr std::size_t kSearchReplyBufferSize = 1000;
 

@@ -10,6 +10,9 @@ namespace kestrine::platform {
 // bytes in memory are the octets in order (network byte order).
 inline constexpr std::uint32_t kInaddrNone = 0xFFFFFFFFu;
 
+// 127.0.0.1 in host order (pass it through HostToNetwork32 for a socket).
+inline constexpr std::uint32_t kLoopbackHostOrder = 0x7F000001u;
+
 // The classic inet_addr: "a.b.c.d", "a.b.c", "a.b" or "a", each part decimal,
 // octal (leading 0) or hex (0x); anything after a blank is ignored. Text that
 // does not convert gives kInaddrNone.

@@ -5,9 +5,6 @@
 namespace kestrine::sim {
 namespace {
 
-// Where the length field of each reply lies: the message ring has a 1-byte `oldest` before it.
-std::size_t LengthOffset(std::uint32_t cmd) { return cmd == net::CMD_GET_MESSAGE ? 5 : 4; }
-
 void Overwrite32(net::Bytes& reply, std::size_t offset, std::uint32_t value) {
   net::Bytes field;
   net::PutLe32(field, value);
@@ -17,8 +14,8 @@ void Overwrite32(net::Bytes& reply, std::size_t offset, std::uint32_t value) {
 }  // namespace
 
 void OverrideReplyFields(net::Bytes& reply, std::uint32_t cmd, const ReplyFaults& faults) {
-  if (faults.cmd) Overwrite32(reply, 0, *faults.cmd);
-  if (faults.length) Overwrite32(reply, LengthOffset(cmd), static_cast<std::uint32_t>(*faults.length));
+  if (faults.cmd) Overwrite32(reply, net::kCommandOffset, *faults.cmd);
+  if (faults.length) Overwrite32(reply, net::ReplyLengthOffset(cmd), static_cast<std::uint32_t>(*faults.length));
 }
 
 std::vector<ReplyStep> PlanReply(net::Bytes reply, const ReplyFaults& faults) {

@@ -7,19 +7,6 @@ std::string_view ControlRequest::Body() const {
   return net::AsText(std::span<const std::byte>(bytes).subspan(net::kRequestHeaderSize));
 }
 
-bool IsControlCommand(std::uint32_t cmd) {
-  switch (cmd) {
-    case net::CMD_SENDXML:
-    case net::CMD_GETXML:
-    case net::CMD_TS_START:
-    case net::CMD_TS_STOP:
-    case net::CMD_GET_MESSAGE:
-      return true;
-    default:
-      return false;
-  }
-}
-
 void RequestReader::Feed(std::span<const std::byte> bytes) {
   pending_.insert(pending_.end(), bytes.begin(), bytes.end());
 }
@@ -27,9 +14,9 @@ void RequestReader::Feed(std::span<const std::byte> bytes) {
 RequestReader::Status RequestReader::Next(ControlRequest& request) {
   if (pending_.size() < net::kRequestHeaderSize) return Status::NeedMore;
   const std::span<const std::byte> header(pending_.data(), net::kRequestHeaderSize);
-  const std::uint32_t cmd = net::GetLe32(header.subspan<0, 4>());
-  const auto length = static_cast<std::int32_t>(net::GetLe32(header.subspan<4, 4>()));
-  if (!IsControlCommand(cmd) || length < 0 || static_cast<std::size_t>(length) > kMaxBodyLength) {
+  const std::uint32_t cmd = net::GetLe32(header.subspan<net::kCommandOffset, 4>());
+  const auto length = static_cast<std::int32_t>(net::GetLe32(header.subspan<net::kLengthOffset, 4>()));
+  if (!net::IsControlCommand(cmd) || length < 0 || static_cast<std::size_t>(length) > kMaxBodyLength) {
     pending_.clear();
     return Status::Refused;
   }

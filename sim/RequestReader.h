@@ -38,7 +38,4 @@ class RequestReader final {
   net::Bytes pending_;
 };
 
-// The commands a control connection carries (discovery's 1001 is not one of them).
-[[nodiscard]] bool IsControlCommand(std::uint32_t cmd);
-
 }  // namespace kestrine::sim

@@ -15,8 +15,6 @@ auto WithState(FleetCore& core, std::size_t index, Use&& use) {
   return use(core.encoders.at(index));
 }
 
-constexpr std::array<std::uint32_t, 5> kControlCommands{net::CMD_SENDXML, net::CMD_GETXML, net::CMD_TS_START,
-                                                         net::CMD_TS_STOP, net::CMD_GET_MESSAGE};
 
 }  // namespace
 
@@ -100,7 +98,7 @@ void SimulatedEncoder::SetReplyFaults(std::uint32_t cmd, const ReplyFaults& faul
 
 void SimulatedEncoder::SetReplyFaultsForAll(const ReplyFaults& faults) {
   WithState(*core_, index_, [&](EncoderState& s) {
-    for (const std::uint32_t cmd : kControlCommands) s.SetFaults(cmd, faults);
+    for (const std::uint32_t cmd : net::kControlCommands) s.SetFaults(cmd, faults);
   });
 }
 

@@ -11,6 +11,7 @@
 
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
+#include "net/Protocol.h"
 #include "platform/Ipv4Text.h"
 
 namespace kestrine::sim {
@@ -98,7 +99,7 @@ void AddFaultOptions(CLI::App& app, RawOptions& raw, SimulatorSettings& settings
   app.add_option("--write-result", raw.writeResult, "result text a write is answered with")->group(group);
   app.add_flag("--write-result-nul", raw.writeResultNul, "end that result text with a NUL byte")->group(group);
   app.add_option("--fault-command", raw.faultCommand, "apply the reply faults to this command only")
-      ->check(CLI::IsMember({1003, 1004, 1005, 1006, 1007}))
+      ->check(CLI::IsMember(net::kControlCommands))
       ->group(group);
   app.add_option("--discovery-reply", settings.discovery.mode,
                  "valid, bad-checksum, device-type-7, too-short or silent")
