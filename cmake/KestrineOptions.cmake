@@ -16,7 +16,3 @@ else()
     target_compile_options(kestrine_options INTERFACE -Werror)
   endif()
 endif()
-
-# Sources that are not ours (GoogleTest macros, Qt moc output) keep their own warnings.
-add_library(kestrine_test_options INTERFACE)
-target_link_libraries(kestrine_test_options INTERFACE kestrine_options)
