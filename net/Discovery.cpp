@@ -24,8 +24,10 @@ SearchSummary SearchDevices(std::uint32_t broadcastAddress, const NetworkSetting
                             const DeviceFound& found) {
   SearchSummary summary;
   platform::Socket socket = platform::Socket::CreateDatagram();
-  socket.SetBroadcast(true);
-  socket.SetReceiveBufferSize(kDiscoveryReceiveBuffer);
+  // Refused, the broadcast send below fails and says so.
+  (void)socket.SetBroadcast(true);
+  summary.receiveBufferEnlarged = socket.SetReceiveBufferSize(kDiscoveryReceiveBuffer) &&
+                                  socket.ReceiveBufferSize() >= kEnoughDiscoveryReceiveBuffer;
   const Bytes request = EncodeSearchRequest();
   if (!socket.SendTo(request, platform::HostToNetwork32(broadcastAddress), settings.discoveryPort)) return summary;
   summary.requestSent = true;

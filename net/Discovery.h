@@ -20,11 +20,16 @@ struct SearchSummary {
   bool requestSent = false;
   std::size_t accepted = 0;  // replies handed on
   std::size_t ignored = 0;   // datagrams that were not well-formed encoder replies
+  // False when the system kept the receive buffer below kEnoughDiscoveryReceiveBuffer:
+  // then only about a quarter of a large burst of replies is kept.
+  bool receiveBufferEnlarged = false;
 };
 
 // Receive buffer asked of the system for the discovery socket, so that a burst
 // of replies from a large fleet is not dropped while we read.
 inline constexpr int kDiscoveryReceiveBuffer = 4 * 1024 * 1024;
+// What keeps a burst of 1000 replies whole; the default keeps about 256 of them.
+inline constexpr int kEnoughDiscoveryReceiveBuffer = 1024 * 1024;
 
 // Broadcasts the search request to broadcastAddress (host order) on the
 // discovery port and hands on every well-formed reply that arrives within the

@@ -62,9 +62,11 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
 NativeSocket OpenNative(int type, int protocol) {
   NativeSocket s = ::socket(AF_INET, type, protocol);
 #if defined(SO_NOSIGPIPE)
-  if (s >= 0) {
-    int one = 1;
-    ::setsockopt(s, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
+  int one = 1;
+  // A socket that could raise SIGPIPE is not one we hand out.
+  if (s >= 0 && ::setsockopt(s, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one) != 0) {
+    ::close(s);
+    return -1;
   }
 #endif
   return s;

@@ -93,7 +93,7 @@ platform::Socket OpenDiscoverySocket(std::uint16_t port, std::string& error) {
 
 platform::Socket OpenWakeSocket(std::uint16_t& port, std::string& error) {
   platform::Socket socket = platform::Socket::CreateDatagram();
-  if (!socket.IsValid() || !socket.Bind(platform::HostToNetwork32(0x7F000001), 0)) {
+  if (!socket.IsValid() || !socket.Bind(platform::HostToNetwork32(platform::kLoopbackHostOrder), 0)) {
     error = std::string("cannot open the simulator's wake-up socket: ") + std::strerror(errno);
     return {};
   }
@@ -157,9 +157,10 @@ bool EncoderFleet::Start(std::string& error) {
     core_->encoders = std::move(encoders);
     core_->wakeSender = std::move(wakeSender);
     core_->wakePort = wakePort;
+    core_->reportProblem = options_.reportProblem;
     core_->running = true;
   }
-  loop_ = std::make_unique<FleetLoop>(*core_, std::move(sockets));
+  loop_ = std::make_unique<FleetLoop>(*core_, std::move(sockets), options_.maxConnections);
   thread_ = std::thread([this] { loop_->Run(); });
   started_ = true;
   return true;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,10 +17,13 @@ namespace kestrine::sim {
 struct FleetCore;
 class FleetLoop;
 
+// Keeps a misbehaving client from exhausting the simulator's descriptors.
+inline constexpr std::size_t kDefaultMaxConnections = 8192;
+
 struct FleetOptions {
   // The first encoder's address (network order); encoder i gets the address i above it,
   // carrying into the next octet (127.0.0.255 is followed by 127.0.1.0).
-  std::uint32_t firstAddress = platform::HostToNetwork32(0x7F000001);  // 127.0.0.1
+  std::uint32_t firstAddress = platform::HostToNetwork32(platform::kLoopbackHostOrder);
   std::size_t count = 1;
   // Every encoder listens on this port of its own address. 0: the system picks one
   // free port, which every encoder of the fleet then shares.
@@ -32,6 +36,11 @@ struct FleetOptions {
   // A configuration document every encoder starts from (its ipAddr is replaced by the
   // encoder's own address); empty: the factory configuration.
   std::string startingDocument;
+  // Connections served at once, all encoders together; more wait unaccepted until one ends.
+  std::size_t maxConnections = kDefaultMaxConnections;
+  // Told of what goes wrong while serving (a listener that cannot be reopened, a
+  // failed poll), once each time it starts going wrong; unset, nobody is told.
+  std::function<void(const std::string&)> reportProblem;
 
   // Loopback from 127.0.0.1, ports chosen by the system.
   [[nodiscard]] static FleetOptions ForTests(std::size_t count = 1);

@@ -8,7 +8,8 @@ namespace kestrine::sim {
 
 void FleetCore::WakeServingThread() {
   const std::array<std::byte, 1> poke{std::byte{1}};
-  wakeSender.SendTo(poke, platform::HostToNetwork32(0x7F000001), wakePort);
+  // Unsent, the poke only costs time: the serving thread looks at the core at least once a second anyway.
+  (void)wakeSender.SendTo(poke, platform::HostToNetwork32(platform::kLoopbackHostOrder), wakePort);
 }
 
 void FleetCore::ApplyChanges(std::unique_lock<std::mutex>& lock) {

@@ -2,7 +2,9 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/Socket.h"
@@ -22,6 +24,10 @@ struct FleetCore {
   bool stopping = false;  // asked to end
   std::uint64_t changesRequested = 0;
   std::uint64_t changesDone = 0;
+
+  // What went wrong while serving and could not be said to a caller; set before
+  // the serving thread starts, called by it (with the mutex held or not).
+  std::function<void(const std::string&)> reportProblem;
 
   // A datagram to the serving thread's wake-up socket ends its wait at once.
   platform::Socket wakeSender;

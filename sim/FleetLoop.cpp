@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "platform/Ipv4Text.h"
@@ -17,9 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Bounds that keep a misbehaving client from exhausting the simulator.
-constexpr std::size_t kMaxConnections = 8192;
-constexpr std::size_t kMaxQueuedBytes = 64 * 1024;  // replies a client asked for but does not read
 constexpr int kAcceptsPerWake = 64;
 constexpr int kDatagramsPerWake = 64;
 constexpr int kListenBacklog = 1024;  // bursts of short connections must not overflow it
@@ -39,8 +37,9 @@ platform::Socket OpenControlListener(std::uint32_t address, std::uint16_t port, 
     error = Describe("cannot create a socket for", address, port, errno);
     return {};
   }
-  // Reopening after a refusal must not wait for the TIME_WAIT of earlier connections.
-  listener.SetReuseAddress(true);
+  // Reopening after a refusal must not wait for the TIME_WAIT of earlier connections;
+  // where the option is refused, a bind that then fails says so below.
+  (void)listener.SetReuseAddress(true);
   if (!listener.Bind(address, port) || !listener.Listen(kListenBacklog) || !listener.SetNonBlocking(true)) {
     error = Describe("cannot listen on", address, port, errno);
     return {};
@@ -48,8 +47,8 @@ platform::Socket OpenControlListener(std::uint32_t address, std::uint16_t port, 
   return listener;
 }
 
-FleetLoop::FleetLoop(FleetCore& core, Sockets sockets)
-    : core_(core), discovery_(std::move(sockets.discovery)), wake_(std::move(sockets.wake)) {
+FleetLoop::FleetLoop(FleetCore& core, Sockets sockets, std::size_t maxConnections)
+    : core_(core), maxConnections_(maxConnections), discovery_(std::move(sockets.discovery)), wake_(std::move(sockets.wake)) {
   listeners_.reserve(sockets.listeners.size());
   for (platform::Socket& socket : sockets.listeners) listeners_.push_back(Listener{std::move(socket), {}});
 }
@@ -59,7 +58,7 @@ void FleetLoop::Run() {
   std::vector<Watched> watched;
   while (ApplySettings(Clock::now())) {
     WatchSockets(Clock::now(), entries, watched);
-    platform::PollSockets(entries, TimeToNextEvent(Clock::now()));
+    WaitForSockets(entries);
 
     const Clock::time_point now = Clock::now();
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -99,9 +98,7 @@ bool FleetLoop::ApplySettings(Clock::time_point now) {
     if (encoder.RefusesConnections()) {
       listener.socket.Close();
     } else if (!listener.socket.IsValid() && now >= listener.quietUntil) {
-      std::string ignored;
-      listener.socket = OpenControlListener(encoder.Address(), encoder.ControlPort(), ignored);
-      if (!listener.socket.IsValid()) listener.quietUntil = now + kRetryPause;
+      Reopen(listener, encoder, now);
     }
     encoder.SetListening(listener.socket.IsValid());
   }
@@ -110,6 +107,33 @@ bool FleetLoop::ApplySettings(Clock::time_point now) {
     core_.changesApplied.notify_all();
   }
   return true;
+}
+
+void FleetLoop::Reopen(Listener& listener, const EncoderState& encoder, Clock::time_point now) {
+  std::string error;
+  listener.socket = OpenControlListener(encoder.Address(), encoder.ControlPort(), error);
+  if (listener.socket.IsValid()) {
+    listener.reopenFailing = false;
+    return;
+  }
+  listener.quietUntil = now + kRetryPause;
+  if (!listener.reopenFailing) ReportProblem(error + " (retrying)");
+  listener.reopenFailing = true;
+}
+
+void FleetLoop::WaitForSockets(std::vector<platform::PollEntry>& entries) {
+  if (platform::PollSockets(entries, TimeToNextEvent(Clock::now())) >= 0) {
+    pollFailing_ = false;
+    return;
+  }
+  // Nothing is marked ready after a failed poll; pause so a lasting failure does not spin.
+  if (!pollFailing_) ReportProblem(std::string("cannot wait for the sockets: ") + std::strerror(errno) + " (retrying)");
+  pollFailing_ = true;
+  std::this_thread::sleep_for(kRetryPause);
+}
+
+void FleetLoop::ReportProblem(const std::string& problem) const {
+  if (core_.reportProblem) core_.reportProblem(problem);
 }
 
 void FleetLoop::WatchSockets(Clock::time_point now, std::vector<platform::PollEntry>& entries,
@@ -122,7 +146,7 @@ void FleetLoop::WatchSockets(Clock::time_point now, std::vector<platform::PollEn
   };
   watch(wake_, true, false, Role::Wake, 0);
   if (discovery_.IsValid()) watch(discovery_, true, false, Role::Discovery, 0);
-  if (connections_.size() < kMaxConnections) {
+  if (connections_.size() < maxConnections_) {
     for (std::size_t i = 0; i < listeners_.size(); ++i) {
       if (listeners_[i].socket.IsValid() && now >= listeners_[i].quietUntil) {
         watch(listeners_[i].socket, true, false, Role::Listener, i);
@@ -174,22 +198,25 @@ void FleetLoop::ServeDiscovery() {
         for (int n = 0; n < faults.repeat; ++n) replies.push_back(reply);
       }
     }
-    // Only ever to whoever asked: the simulator sends nothing of its own accord.
-    for (const net::Bytes& reply : replies) discovery_.SendTo(reply, received.fromAddress, received.fromPort);
+    // Only ever to whoever asked: the simulator sends nothing of its own accord. A reply
+    // that cannot go is lost as a datagram may be; the searcher is built to miss some.
+    for (const net::Bytes& reply : replies) (void)discovery_.SendTo(reply, received.fromAddress, received.fromPort);
   }
 }
 
 void FleetLoop::AcceptOn(std::size_t encoder, Clock::time_point now) {
   Listener& listener = listeners_[encoder];
-  for (int i = 0; i < kAcceptsPerWake && connections_.size() < kMaxConnections; ++i) {
+  for (int i = 0; i < kAcceptsPerWake && connections_.size() < maxConnections_; ++i) {
     platform::Socket socket = listener.socket.Accept();
     if (!socket.IsValid()) {
       // Out of descriptors, or the client gave up before we took it: don't spin on it.
       if (i == 0) listener.quietUntil = now + kRetryPause;
       return;
     }
-    socket.SetNonBlocking(true);
-    socket.SetNoDelay(true);
+    // A blocking connection would stall every encoder of the fleet: it is not taken.
+    if (!socket.SetNonBlocking(true)) continue;
+    // Without it replies are only slower to arrive.
+    (void)socket.SetNoDelay(true);
     Connection connection;
     connection.socket = std::move(socket);
     connection.encoder = encoder;
@@ -223,7 +250,8 @@ void FleetLoop::HandleRequests(Connection& connection, Clock::time_point now) {
     if (status == RequestReader::Status::NeedMore) return;
     if (status == RequestReader::Status::Refused) {
       // A reset, not a graceful close: garbage leaves no TIME_WAIT behind to trip up later connects.
-      connection.socket.SetAbortiveClose();
+      // Without it the close is graceful, which is slower to clean up but as final.
+      (void)connection.socket.SetAbortiveClose();
       connection.finished = true;
       return;
     }

@@ -18,6 +18,7 @@ struct PollEntry;
 namespace kestrine::sim {
 
 struct FleetCore;
+class EncoderState;
 
 // A control listener on `address`:`port` (0: the system picks), non-blocking; invalid
 // on failure, with the reason in `error`.
@@ -34,7 +35,10 @@ class FleetLoop final {
     platform::Socket wake;
   };
 
-  FleetLoop(FleetCore& core, Sockets sockets);
+  // Replies a client asked for but does not read; past this its connection is dropped.
+  static constexpr std::size_t kMaxQueuedBytes = 64 * 1024;
+
+  FleetLoop(FleetCore& core, Sockets sockets, std::size_t maxConnections);
 
   // Serves until the core asks to stop.
   void Run();
@@ -45,6 +49,7 @@ class FleetLoop final {
   struct Listener {
     platform::Socket socket;
     Clock::time_point quietUntil{};  // after a failed accept or reopen, wait before trying again
+    bool reopenFailing = false;      // said once, until a reopen succeeds
   };
 
   struct Connection {
@@ -67,6 +72,9 @@ class FleetLoop final {
   };
 
   bool ApplySettings(Clock::time_point now);
+  void Reopen(Listener& listener, const EncoderState& encoder, Clock::time_point now);
+  void WaitForSockets(std::vector<platform::PollEntry>& entries);
+  void ReportProblem(const std::string& problem) const;
   void WatchSockets(Clock::time_point now, std::vector<platform::PollEntry>& entries, std::vector<Watched>& watched);
   [[nodiscard]] std::chrono::milliseconds TimeToNextEvent(Clock::time_point now) const;
 
@@ -80,10 +88,12 @@ class FleetLoop final {
   [[nodiscard]] bool WantsToWrite(const Connection& connection, Clock::time_point now) const;
 
   FleetCore& core_;
+  std::size_t maxConnections_;
   std::vector<Listener> listeners_;
   platform::Socket discovery_;
   platform::Socket wake_;
   std::vector<Connection> connections_;
+  bool pollFailing_ = false;  // said once, until a poll succeeds
 };
 
 }  // namespace kestrine::sim

@@ -102,6 +102,9 @@ int main(int argc, char** argv) {
   }
   AllowAllOpenFiles();
 
+  settings.fleet.reportProblem = [](const std::string& problem) {
+    std::cerr << "kestrine-encoder-sim: " << problem << '\n';
+  };
   EncoderFleet fleet(settings.fleet);
   std::string error;
   if (!fleet.Start(error)) {
