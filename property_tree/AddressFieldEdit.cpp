@@ -36,20 +36,40 @@ void CAddressFieldEdit::SetValue(int value) {
 }
 
 void CAddressFieldEdit::ClampToOctet() {
-  if (text().toInt() > kMaxValue) setText(QString::number(kMaxValue));
+  bool ok = false;
+  const int typed = text().toInt(&ok);
+  if (!ok || typed <= kMaxValue) return;
+  // The platform's field keeps the largest octet and selects it, so the next digit starts afresh.
+  setText(QString::number(kMaxValue));
+  selectAll();
+  clamped_ = true;
+  emit ValueClamped(typed);
 }
 
 bool CAddressFieldEdit::CaretAtStart() const { return !hasSelectedText() && cursorPosition() == 0; }
 
 bool CAddressFieldEdit::CaretAtEnd() const { return !hasSelectedText() && cursorPosition() == text().size(); }
 
+void CAddressFieldEdit::TypeDigit(QKeyEvent* event) {
+  if (text().size() >= kMaxDigits && !hasSelectedText()) {
+    // A full field takes no more: the digit only moves the focus on, so it never counts twice.
+    emit AdvanceRequested();
+    return;
+  }
+  clamped_ = false;
+  QLineEdit::keyPressEvent(event);
+  if (!clamped_ && text().size() >= kMaxDigits && CaretAtEnd()) emit AdvanceRequested();
+}
+
 void CAddressFieldEdit::keyPressEvent(QKeyEvent* event) {
+  emit KeyPressed();
   const QString typed = event->text();
   switch (event->key()) {
     case Qt::Key_Delete:
-      // The focus moves on, and the deletion still applies here.
-      emit AdvanceRequested();
+      // The deletion applies here, to the selection if there is one, before the focus moves on and the
+      // selection goes with it.
       QLineEdit::keyPressEvent(event);
+      emit AdvanceRequested();
       return;
     case Qt::Key_Left:
     case Qt::Key_Backspace:
@@ -68,12 +88,7 @@ void CAddressFieldEdit::keyPressEvent(QKeyEvent* event) {
       break;
   }
   if (typed.size() == 1 && IsAsciiDigit(typed.front())) {
-    if (text().size() >= kMaxDigits && !hasSelectedText()) {
-      emit OverflowTyped(typed);
-      return;
-    }
-    QLineEdit::keyPressEvent(event);
-    if (text().size() >= kMaxDigits && CaretAtEnd()) emit AdvanceRequested();
+    TypeDigit(event);
     return;
   }
   if (typed == QLatin1String(".")) {

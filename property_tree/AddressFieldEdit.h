@@ -25,9 +25,11 @@ class CAddressFieldEdit final : public QLineEdit {
   void FocusEntered();
   void FocusLeft(QWidget* newFocus);
   void AdvanceRequested();
-  // A digit typed into a full field: it belongs to the next field.
-  void OverflowTyped(const QString& digit);
   void StepRequested(int direction);
+  // Every key that reaches the field, before the field acts on it.
+  void KeyPressed();
+  // The user typed a number above 255; the field now holds 255, selected.
+  void ValueClamped(int typed);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -36,8 +38,11 @@ class CAddressFieldEdit final : public QLineEdit {
 
  private:
   void ClampToOctet();
+  void TypeDigit(QKeyEvent* event);
   [[nodiscard]] bool CaretAtStart() const;
   [[nodiscard]] bool CaretAtEnd() const;
+
+  bool clamped_ = false;
 };
 
 }  // namespace kestrine::ui

@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 
 #include "property_tree/EditorEventRelay.h"
 #include "property_tree/PropertyFonts.h"
@@ -63,8 +64,27 @@ bool CComboPropertyItem::WatchEditor(QEvent* event) {
         EndEdit();
       }
       return false;
+    case QEvent::KeyPress: {
+      // Keys reach the box only while its list is closed; the opened list takes its own Enter and Escape.
+      const auto* key = static_cast<const QKeyEvent*>(event);
+      switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+          EndEdit();
+          return true;
+        case Qt::Key_Escape:
+          CancelEdit();
+          return true;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+          CommitAndMove(key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0);
+          return true;
+        default:
+          return false;
+      }
+    }
     default:
-      return IsTabKeyPress(event);
+      return false;
   }
 }
 
@@ -120,10 +140,14 @@ void CComboPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
 void CComboPropertyItem::FitPopupToDropDownHeight() {
   const int entryHeight = std::max(1, combo_->view()->sizeHintForRow(0));
   combo_->setMaxVisibleItems(std::max(1, dropDownHeight_ / entryHeight));
+  // Entries beyond those shown need a sign of themselves; some styles hide the bar of a drop-down list.
+  combo_->view()->setVerticalScrollBarPolicy(combo_->count() > combo_->maxVisibleItems() ? Qt::ScrollBarAlwaysOn
+                                                                                         : Qt::ScrollBarAsNeeded);
 }
 
 void CComboPropertyItem::OnBeginEdit() {
   if (!combo_) return;
+  selectionBeforeEdit_ = combo_->currentIndex();
   combo_->show();
   // The row's height is the box; the drop-down height below it is what the opened list may take.
   combo_->setGeometry(GetValueRect());
@@ -141,6 +165,20 @@ void CComboPropertyItem::OnValueRefresh() {
 }
 
 void CComboPropertyItem::OnEndEdit() { HideEditorWidget(combo_); }
+
+void CComboPropertyItem::OnCancelEdit() {
+  hasFocus_ = false;
+  if (!combo_) return;
+  if (combo_->currentIndex() != selectionBeforeEdit_) {
+    {
+      SelectionGuard guard(settingSelection_);
+      combo_->setCurrentIndex(selectionBeforeEdit_);
+    }
+    // The changes made during the edit have reached the host already; it takes the old entry back too.
+    ReportCommand();
+  }
+  HideEditorWidget(combo_);
+}
 
 void CComboPropertyItem::DestroyEditor() { DeleteEditorWidget(combo_); }
 

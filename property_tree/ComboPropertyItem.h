@@ -14,7 +14,10 @@ namespace kestrine::ui {
 
 // A row whose value is chosen from a fixed list. Its drop-down list opens over the value column while the
 // row is edited; every change of selection the user makes reports the command id at once, and losing the
-// focus ends the edit without reporting anything more.
+// focus ends the edit without reporting anything more. With the list closed, Enter ends the edit, Tab and
+// Shift+Tab end it and move to the next or previous row, and Escape puts back the entry selected before
+// the edit (reporting it once more if another had been reported meanwhile, so the host agrees with the
+// row). The opened list shows a vertical scroll bar when it holds more entries than it shows.
 class CComboPropertyItem final : public CPropertyItem {
  public:
   explicit CComboPropertyItem(int commandId = 0);
@@ -44,6 +47,7 @@ class CComboPropertyItem final : public CPropertyItem {
   void OnRelayout() override;
   void OnValueRefresh() override;
   void OnEndEdit() override;
+  void OnCancelEdit() override;
   void DestroyEditor() override;
   void OnUnhighlight() override;
 
@@ -56,6 +60,7 @@ class CComboPropertyItem final : public CPropertyItem {
   bool hasFocus_ = false;
   int dropDownHeight_;
   bool settingSelection_ = false;
+  int selectionBeforeEdit_ = -1;
 };
 
 }  // namespace kestrine::ui

@@ -84,9 +84,16 @@ bool CEditPropertyItem::WatchEditor(QEvent* event) {
         EndEdit();
         return true;
       }
-      // A multi-line editor takes a tab character; elsewhere Tab stays with the editor and does nothing.
-      if (key->key() == Qt::Key_Tab && multi_) return false;
-      if (IsTabKeyPress(event)) return true;
+      if (key->key() == Qt::Key_Escape) {
+        CancelEdit();
+        return true;
+      }
+      // Tab leaves every editor, a multi-line one too: with Enter breaking lines there, it is the only key
+      // that commits.
+      if (IsTabKeyPress(event)) {
+        CommitAndMove(key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0);
+        return true;
+      }
       return RejectsTypedText(key->text());
     }
     default:
@@ -130,6 +137,7 @@ void CEditPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
 void CEditPropertyItem::OnBeginEdit() {
   QWidget* editor = GetEditor();
   if (!editor) return;
+  textBeforeEdit_ = GetWindowText();
   editor->show();
   // The caret goes before the first character with nothing selected, so a long text shows its start.
   if (line_) {
@@ -156,6 +164,12 @@ void CEditPropertyItem::OnValueRefresh() {
 void CEditPropertyItem::OnEndEdit() {
   // The host reads and judges the text while the editor still holds it.
   ReportCommand();
+  HideEditorWidget(GetEditor());
+}
+
+void CEditPropertyItem::OnCancelEdit() {
+  hasFocus_ = false;
+  SetWindowText(textBeforeEdit_);
   HideEditorWidget(GetEditor());
 }
 

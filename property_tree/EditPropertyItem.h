@@ -16,7 +16,8 @@ namespace kestrine::ui {
 
 // A row whose value is typed: free text, digits only (PROP_EDIT_NUMBER), masked (PROP_EDIT_PASSWORD) or
 // several lines (PROP_EDIT_MULTILINE, a 75-pixel row). Enter or the focus leaving the editor commits, once
-// per edit, and reports the command id; the host then reads GetWindowText.
+// per edit, and reports the command id; the host then reads GetWindowText. Tab and Shift+Tab commit and
+// move to the next or previous row; Escape puts back the text shown before the edit and commits nothing.
 class CEditPropertyItem final : public CPropertyItem {
  public:
   explicit CEditPropertyItem(int commandId = 0);
@@ -46,6 +47,7 @@ class CEditPropertyItem final : public CPropertyItem {
   void OnRelayout() override;
   void OnValueRefresh() override;
   void OnEndEdit() override;
+  void OnCancelEdit() override;
   void DestroyEditor() override;
   void OnUnhighlight() override;
 
@@ -55,6 +57,7 @@ class CEditPropertyItem final : public CPropertyItem {
 
   QPointer<QLineEdit> line_;
   QPointer<QPlainTextEdit> multi_;
+  QString textBeforeEdit_;
   std::uint32_t flags_ = 0;
   bool wantReturn_ = false;
   bool hasFocus_ = false;

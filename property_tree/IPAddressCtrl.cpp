@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTimer>
 
 #include "property_tree/AddressFieldEdit.h"
 #include "property_tree/SystemColors.h"
@@ -15,6 +18,11 @@ namespace {
 
 constexpr int kFieldGap = 5;  // also the left margin
 constexpr int kOctetBits = 8;
+constexpr int kNoticeMilliseconds = 4000;
+
+QString ClampNoticeText(int typed) {
+  return QStringLiteral("%1 is not a valid entry. Specify a value between 0 and 255.").arg(typed);
+}
 
 }  // namespace
 
@@ -27,11 +35,18 @@ CIPAddressCtrl::CIPAddressCtrl(QWidget* parent) : QWidget(parent) {
     connect(field, &CAddressFieldEdit::FocusEntered, this, &CIPAddressCtrl::FocusEntered);
     connect(field, &CAddressFieldEdit::FocusLeft, this, &CIPAddressCtrl::OnFieldFocusLeft);
     connect(field, &CAddressFieldEdit::AdvanceRequested, this, [this, i] { Advance(i); });
-    connect(field, &CAddressFieldEdit::OverflowTyped, this, [this, i](const QString& digit) { Overflow(i, digit); });
     connect(field, &CAddressFieldEdit::StepRequested, this, [this, i](int direction) { Step(i, direction); });
+    connect(field, &CAddressFieldEdit::KeyPressed, this, &CIPAddressCtrl::HideNotice);
+    connect(field, &CAddressFieldEdit::ValueClamped, this, [this, i](int typed) { ShowClampNotice(i, typed); });
+    field->installEventFilter(this);
     connect(field, &QLineEdit::textChanged, this, &CIPAddressCtrl::AddressChanged);
   }
   setFocusProxy(fields_[0]);
+  noticeTimer_ = new QTimer(this);
+  noticeTimer_->setSingleShot(true);
+  noticeTimer_->setInterval(kNoticeMilliseconds);
+  connect(noticeTimer_, &QTimer::timeout, this, &CIPAddressCtrl::HideNotice);
+  connect(this, &CIPAddressCtrl::FocusLeft, this, &CIPAddressCtrl::HideNotice);
   LayoutFields();
 }
 
@@ -63,6 +78,44 @@ void CIPAddressCtrl::SetFieldFocus(int index) {
     field->setFocus();
     field->selectAll();
   }
+}
+
+QStringList CIPAddressCtrl::FieldTexts() const {
+  QStringList texts;
+  for (const CAddressFieldEdit* field : fields_) texts << field->text();
+  return texts;
+}
+
+void CIPAddressCtrl::SetFieldTexts(const QStringList& texts) {
+  for (int i = 0; i < kFieldCount; ++i) {
+    fields_[static_cast<std::size_t>(i)]->setText(i < texts.size() ? texts.at(i) : QString());
+  }
+}
+
+void CIPAddressCtrl::SetNoticeTimeout(int milliseconds) { noticeTimer_->setInterval(milliseconds); }
+
+void CIPAddressCtrl::HideNotice() {
+  noticeTimer_->stop();
+  if (notice_) notice_->hide();
+}
+
+void CIPAddressCtrl::ShowClampNotice(int from, int typed) {
+  if (!notice_) {
+    // A tool window, not a child: the notice may reach past the edges of whatever holds the editor, and
+    // it takes neither the focus nor the keys.
+    notice_ = new QLabel(this, Qt::ToolTip);
+    notice_->setForegroundRole(QPalette::ToolTipText);
+    notice_->setBackgroundRole(QPalette::ToolTipBase);
+    notice_->setAutoFillBackground(true);
+    notice_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    notice_->setMargin(3);
+  }
+  notice_->setText(ClampNoticeText(typed));
+  notice_->adjustSize();
+  const CAddressFieldEdit* field = GetField(from);
+  notice_->move(field->mapToGlobal(QPoint(0, field->height())));
+  notice_->show();
+  noticeTimer_->start();
 }
 
 CAddressFieldEdit* CIPAddressCtrl::GetField(int index) const {
@@ -132,7 +185,7 @@ void CIPAddressCtrl::paintEvent(QPaintEvent* /*event*/) {
     option.state |= QStyle::State_Sunken;
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
   } else {
-    painter.fillRect(rect(), GetSysColor(isEnabled() ? SysColor::Window : SysColor::BtnFace));
+    painter.fillRect(rect(), GetSysColor(palette(), isEnabled() ? SysColor::Window : SysColor::BtnFace));
   }
   const QRect area = FieldArea();
   const int b = FieldWidthFor(area.width());
@@ -153,12 +206,30 @@ void CIPAddressCtrl::Advance(int from) {
   if (from + 1 < kFieldCount) SetFieldFocus(from + 1);
 }
 
-void CIPAddressCtrl::Overflow(int from, const QString& digit) {
-  CAddressFieldEdit* next = GetField(from + 1);
-  if (!next) return;  // the last field keeps the focus and drops the digit
-  SetFieldFocus(from + 1);
-  next->insert(digit);
-  if (next->text().size() >= CAddressFieldEdit::kMaxDigits) Advance(from + 1);
+bool CIPAddressCtrl::MoveByTab(int from, bool backwards) {
+  const int to = from + (backwards ? -1 : 1);
+  if (!GetField(to)) return false;  // past the last field or the first: the focus leaves the editor
+  SetFieldFocus(to);
+  return true;
+}
+
+bool CIPAddressCtrl::eventFilter(QObject* watched, QEvent* event) {
+  const int from = FieldIndexOf(watched);
+  if (from >= 0 && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const bool plain = (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+    if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+      const bool backwards = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0;
+      HideNotice();
+      return MoveByTab(from, backwards);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void CIPAddressCtrl::hideEvent(QHideEvent* event) {
+  HideNotice();
+  QWidget::hideEvent(event);
 }
 
 void CIPAddressCtrl::Step(int from, int direction) {

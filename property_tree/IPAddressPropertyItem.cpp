@@ -1,6 +1,7 @@
 #include "property_tree/IPAddressPropertyItem.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 
 #include "property_tree/AddressFieldEdit.h"
 #include "property_tree/EditorEventRelay.h"
@@ -22,16 +23,45 @@ bool CIPAddressPropertyItem::CreateEditor(std::uint32_t /*extraStyle*/) {
   editor_ = editor;
   editor->SetFramed(false);
   editor->setFont(CPropertyFonts::Normal());
-  editor->SetDotColor(GetValueTextColor());
   editor->setCursor(Qt::ArrowCursor);
   PlaceEditor();
   editor->hide();
   QObject::connect(editor, &CIPAddressCtrl::FocusEntered, editor, [this] { hasFocus_ = true; });
   QObject::connect(editor, &CIPAddressCtrl::FocusLeft, editor, [this](QWidget* newFocus) { OnFocusLeft(newFocus); });
   for (int i = 0; i < CIPAddressCtrl::kFieldCount; ++i) {
-    new CEditorEventRelay(editor->GetField(i), [](QObject*, QEvent* event) { return IsTabKeyPress(event); });
+    new CEditorEventRelay(editor->GetField(i),
+                          [this](QObject* field, QEvent* event) { return WatchFieldKey(field, event); });
   }
   return true;
+}
+
+bool CIPAddressPropertyItem::WatchFieldKey(QObject* field, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !editor_) return false;
+  const auto* key = static_cast<const QKeyEvent*>(event);
+  switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      hasFocus_ = false;
+      EndEdit();
+      return true;
+    case Qt::Key_Escape:
+      CancelEdit();
+      return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+      // Between the fields Tab moves as the address editor itself moves it; past either end it leaves the
+      // editor for the next or previous row.
+      const bool backwards = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0;
+      const int index = editor_->FieldIndexOf(field);
+      const bool leaves = backwards ? index == 0 : index == CIPAddressCtrl::kFieldCount - 1;
+      if (!leaves) return false;
+      hasFocus_ = false;
+      CommitAndMove(backwards);
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 void CIPAddressPropertyItem::OnFocusLeft(QWidget* newFocus) {
@@ -80,15 +110,17 @@ void CIPAddressPropertyItem::OnRowLaidOut() {
 
 void CIPAddressPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
   if (hasFocus_ || !GetOwner() || !editor_) return;
-  RowPainter::DrawValueText(painter, valueRect, GetDisplayText(), ValueColorForState(GetSysColor(SysColor::WindowText)),
+  RowPainter::DrawValueText(painter, valueRect, GetDisplayText(), ValueColorForState(GetSysColor(GetPalette(), SysColor::WindowText)),
                             false);
 }
 
 void CIPAddressPropertyItem::OnBeginEdit() {
   if (!editor_) return;
+  textsBeforeEdit_ = editor_->FieldTexts();
+  editor_->SetDotColor(GetValueTextColor());
   editor_->show();
   PlaceEditor();
-  editor_->setFocus();
+  editor_->SetFieldFocus(0);
 }
 
 void CIPAddressPropertyItem::OnRelayout() {
@@ -103,6 +135,13 @@ void CIPAddressPropertyItem::OnValueRefresh() {
 void CIPAddressPropertyItem::OnEndEdit() {
   HideEditorWidget(editor_);
   ReportCommand();
+}
+
+void CIPAddressPropertyItem::OnCancelEdit() {
+  hasFocus_ = false;
+  if (!editor_) return;
+  editor_->SetFieldTexts(textsBeforeEdit_);
+  HideEditorWidget(editor_);
 }
 
 void CIPAddressPropertyItem::DestroyEditor() { DeleteEditorWidget(editor_); }

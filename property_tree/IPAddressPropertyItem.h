@@ -4,19 +4,24 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include "property_tree/PropertyItem.h"
 
+class QEvent;
+class QObject;
 class QWidget;
 
 namespace kestrine::ui {
 
 class CIPAddressCtrl;
 
-// A row whose value is an IPv4 address, shown as dotted decimal and edited in four octet fields. The edit
-// commits only when the focus moves to another widget inside the control: moving between the fields, or
-// to a window outside the control, leaves the editor open. Each commit reports the command id; the host
-// then reads GetAddress.
+// A row whose value is an IPv4 address, shown as dotted decimal and edited in four octet fields. The editor
+// opens with the first field's text selected, so a whole address can be typed over the old one. The edit
+// commits when the focus moves to another widget inside the control, on Enter, and on Tab past the last
+// field (Shift+Tab before the first), which also moves to the next (previous) row; moving between the
+// fields, or to a window outside the control, leaves the editor open. Escape puts back the address shown
+// before the edit and commits nothing. Each commit reports the command id; the host then reads GetAddress.
 class CIPAddressPropertyItem final : public CPropertyItem {
  public:
   explicit CIPAddressPropertyItem(int commandId = 0);
@@ -42,15 +47,18 @@ class CIPAddressPropertyItem final : public CPropertyItem {
   void OnRelayout() override;
   void OnValueRefresh() override;
   void OnEndEdit() override;
+  void OnCancelEdit() override;
   void DestroyEditor() override;
   void OnUnhighlight() override;
 
  private:
   void PlaceEditor();
   void OnFocusLeft(QWidget* newFocus);
+  bool WatchFieldKey(QObject* field, QEvent* event);
 
   bool hasFocus_ = false;
   QPointer<CIPAddressCtrl> editor_;
+  QStringList textsBeforeEdit_;
 };
 
 }  // namespace kestrine::ui

@@ -33,10 +33,11 @@ void CPropertyDescPane::paintEvent(QPaintEvent* /*event*/) {
   if (!control_) return;
   QPainter painter(this);
   const QRect client = rect();
-  painter.fillRect(client, GetSysColor(SysColor::GrayText));
-  RowPainter::DrawSunkenOuterEdge(painter, client);
+  const QPalette& colors = palette();
+  painter.fillRect(client, GetSysColor(colors, SysColor::GrayText));
+  RowPainter::DrawSunkenOuterEdge(painter, client, colors);
   const QRect textRect = client.adjusted(kTextInset, kTextInset, -kTextInset, -kTextInset);
-  painter.setPen(GetSysColor(control_->isEnabled() ? SysColor::BtnHighlight : SysColor::GrayText));
+  painter.setPen(GetSysColor(colors, control_->isEnabled() ? SysColor::BtnHighlight : SysColor::GrayText));
   painter.setFont(CPropertyFonts::Normal());
   painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
                    DescriptionText());

@@ -1,6 +1,7 @@
 #include "property_tree/PropertyItem.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include "property_tree/EditorEventRelay.h"
@@ -12,13 +13,7 @@
 namespace kestrine::ui {
 
 CPropertyItem::CPropertyItem(int commandId)
-    : rowHeight_(geometry::kDefaultRowHeight),
-      valueBackColor_(GetSysColor(SysColor::Window)),
-      valueTextColor_(GetSysColor(SysColor::BtnText)),
-      categoryColor_(GetSysColor(SysColor::BtnFace)),
-      labelTextColor_(GetSysColor(SysColor::BtnText)),
-      labelBackColor_(GetSysColor(SysColor::Window)),
-      commandId_(commandId) {}
+    : rowHeight_(geometry::kDefaultRowHeight), commandId_(commandId) {}
 
 CPropertyItem::~CPropertyItem() {
   // Children are freed one after the other so that a long sibling list never recurses deeply.
@@ -93,12 +88,47 @@ void CPropertyItem::EndEdit() {
   owner_->RefreshValues(this);
 }
 
+void CPropertyItem::CancelEdit() {
+  if (committed_) return;
+  committed_ = true;
+  if (!owner_) return;
+  OnCancelEdit();
+  owner_->RefreshValues(this);
+}
+
+void CPropertyItem::CommitAndMove(bool backwards) {
+  // The host may rebuild the rows while it takes the command, this one included.
+  const QPointer<CPropertyListWnd> list = owner_ ? owner_->GetListWnd() : nullptr;
+  EndEdit();
+  if (list) list->StepFromEditor(backwards);
+}
+
+QPalette CPropertyItem::GetPalette() const { return owner_ ? owner_->palette() : QGuiApplication::palette(); }
+
+namespace {
+
+QColor SetOr(const QColor& set, const QPalette& palette, SysColor fallback) {
+  return set.isValid() ? set : GetSysColor(palette, fallback);
+}
+
+}  // namespace
+
+QColor CPropertyItem::GetValueBackColor() const { return SetOr(valueBackColor_, GetPalette(), SysColor::Window); }
+
+QColor CPropertyItem::GetValueTextColor() const { return SetOr(valueTextColor_, GetPalette(), SysColor::BtnText); }
+
+QColor CPropertyItem::GetCategoryColor() const { return SetOr(categoryColor_, GetPalette(), SysColor::BtnFace); }
+
+QColor CPropertyItem::GetLabelTextColor() const { return SetOr(labelTextColor_, GetPalette(), SysColor::BtnText); }
+
+QColor CPropertyItem::GetLabelBackColor() const { return SetOr(labelBackColor_, GetPalette(), SysColor::Window); }
+
 void CPropertyItem::PaintValue(QPainter& /*painter*/, const QRect& /*valueRect*/) {}
 
 bool CPropertyItem::IsOwnerEnabled() const { return owner_ && owner_->isEnabled(); }
 
 QColor CPropertyItem::ValueColorForState(const QColor& editableColor) const {
-  return !readOnly_ && IsOwnerEnabled() ? editableColor : GetSysColor(SysColor::GrayText);
+  return !readOnly_ && IsOwnerEnabled() ? editableColor : GetSysColor(GetPalette(), SysColor::GrayText);
 }
 
 void CPropertyItem::ReportCommand() {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QColor>
+#include <QPalette>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -73,14 +74,17 @@ class CPropertyItem {
   void SetExpanderRect(const QRect& rect) { expanderRect_ = rect; }
   [[nodiscard]] LabelFit& GetLabelFit() { return labelFit_; }
 
-  // Colours, taken from the system palette when the item is made.
-  [[nodiscard]] QColor GetValueBackColor() const { return valueBackColor_; }
+  // Colours. Until one is set it follows the palette of the control that holds the item (the
+  // application's before the item is added), so a parent, a style sheet or a dark theme reaches it.
+  [[nodiscard]] QColor GetValueBackColor() const;
   void SetValueBackColor(const QColor& color) { valueBackColor_ = color; }
-  [[nodiscard]] QColor GetValueTextColor() const { return valueTextColor_; }
-  [[nodiscard]] QColor GetCategoryColor() const { return categoryColor_; }
+  [[nodiscard]] QColor GetValueTextColor() const;
+  [[nodiscard]] QColor GetCategoryColor() const;
   void SetCategoryColor(const QColor& color) { categoryColor_ = color; }
-  [[nodiscard]] QColor GetLabelTextColor() const { return labelTextColor_; }
-  [[nodiscard]] QColor GetLabelBackColor() const { return labelBackColor_; }
+  [[nodiscard]] QColor GetLabelTextColor() const;
+  [[nodiscard]] QColor GetLabelBackColor() const;
+  // The palette the item's colours come from.
+  [[nodiscard]] QPalette GetPalette() const;
 
   // The identifier reported to the control's host when a value is committed; 0 reports nothing.
   [[nodiscard]] int GetCommandId() const { return commandId_; }
@@ -100,6 +104,9 @@ class CPropertyItem {
   // An edit commits once: the first EndEdit after BeginEdit reports, later ones do nothing.
   void BeginEdit();
   void EndEdit();
+  // Ends the edit without committing it: the value shown before the edit comes back, and a later EndEdit
+  // of the same edit does nothing.
+  void CancelEdit();
   [[nodiscard]] bool IsCommitted() const { return committed_; }
 
   // Hooks for the editor kinds. Every walk over the rows calls OnRowLaidOut for a non-category row once its
@@ -111,6 +118,7 @@ class CPropertyItem {
   virtual void OnRelayout() {}
   virtual void OnValueRefresh() {}
   virtual void OnEndEdit() {}
+  virtual void OnCancelEdit() {}
   virtual void DestroyEditor() {}
   virtual void OnUnhighlight() {}
   virtual void OnHighlight() {}
@@ -122,6 +130,9 @@ class CPropertyItem {
   [[nodiscard]] QColor ValueColorForState(const QColor& editableColor) const;
   // Hands the command id to the control, which passes it on to its host at once.
   void ReportCommand();
+  // Tab and Shift+Tab in an open editor: commit, then move to the next or previous row as Tab does in
+  // the list, which opens that row's editor when it can be edited.
+  void CommitAndMove(bool backwards);
   // The list window is every editor's parent; a focused editor gives the focus back to it before hiding,
   // so the focus stays inside the control.
   [[nodiscard]] QWidget* GetEditorParent() const;

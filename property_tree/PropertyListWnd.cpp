@@ -113,19 +113,20 @@ void CPropertyListWnd::WalkRows(QPainter* painter) {
 
 void CPropertyListWnd::PaintBackground(QPainter& painter, const QRect& client) const {
   const bool enabled = control_->isEnabled();
-  painter.fillRect(client, GetSysColor(SysColor::BtnFace));
-  painter.fillRect(client.adjusted(2, 2, -2, -2), GetSysColor(enabled ? SysColor::Window : SysColor::BtnFace));
+  const QPalette& colors = palette();
+  painter.fillRect(client, GetSysColor(colors, SysColor::BtnFace));
+  painter.fillRect(client.adjusted(2, 2, -2, -2), GetSysColor(colors, enabled ? SysColor::Window : SysColor::BtnFace));
   const bool shaded = (control_->GetOptions() & PROPS_SHADED_GUTTER) != 0 || !enabled;
-  const QColor gutter = GetSysColor(shaded ? SysColor::BtnFace : SysColor::Window);
+  const QColor gutter = GetSysColor(colors, shaded ? SysColor::BtnFace : SysColor::Window);
   painter.fillRect(QRect(0, 0, kGutterWidth, client.height()), gutter);
   // The expander boxes are filled with the gutter colour and outlined with the default pen.
   painter.setBrush(gutter);
-  painter.setPen(GetSysColor(SysColor::DefaultPen));
+  painter.setPen(GetSysColor(colors, SysColor::DefaultPen));
 }
 
 void CPropertyListWnd::PaintOverlay(QPainter& painter, const QRect& client) const {
-  RowPainter::DrawVLine(painter, kGutterWidth, 0, client.height());
-  RowPainter::DrawSunkenOuterEdge(painter, client);
+  RowPainter::DrawVLine(painter, palette(), kGutterWidth, 0, client.height());
+  RowPainter::DrawSunkenOuterEdge(painter, client, palette());
   if (dragging_) PaintTracker(painter, client);
 }
 
@@ -440,6 +441,12 @@ void CPropertyListWnd::keyPressEvent(QKeyEvent* event) {
   } else {
     QWidget::keyPressEvent(event);
   }
+}
+
+void CPropertyListWnd::StepFromEditor(bool backwards) {
+  if (!TakesInput()) return;
+  setFocus(Qt::TabFocusReason);
+  HandleKey(backwards ? Qt::Key_Backtab : Qt::Key_Tab, backwards);
 }
 
 void CPropertyListWnd::EditCurrentIfAllowed() {

@@ -45,6 +45,10 @@ class CPropertyListWnd final : public QWidget {
   // Applies a scroll request, clamps it to the range and repaints.
   void OnVScroll(ScrollCode code, int position);
 
+  // Tab or Shift+Tab that an open editor passed on once it committed: the list takes the focus back and
+  // moves as its own Tab does.
+  void StepFromEditor(bool backwards);
+
   // Clears the current item once a collapse has taken it out of the visible chain.
   void DropHiddenCurrent();
 

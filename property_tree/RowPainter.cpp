@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPalette>
+#include <qdrawutil.h>
 
 #include "property_tree/PropertyFonts.h"
 #include "property_tree/PropertyItem.h"
@@ -16,7 +18,9 @@ namespace {
 
 using namespace geometry;
 
-constexpr int kSingleLineFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic;
+constexpr int kSingleLineFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+// Labels are the program's own texts and keep the platform's "&" handling; values are drawn literally.
+constexpr int kLabelFlags = kSingleLineFlags | Qt::TextShowMnemonic;
 
 bool IsOnDevice(const QPainter& painter, const QRect& rect) { return rect.intersects(painter.viewport()); }
 
@@ -85,7 +89,7 @@ void DrawBackground(QPainter& painter, const CPropertyItem& item, const QRect& c
     const CPropertyTreeCtrl& owner = *item.GetOwner();
     const bool ownColour = (owner.GetOptions() & PROPS_CATEGORY_COLORS) != 0 || !row.enabled;
     painter.fillRect(QRect(client.left() + kGutterWidth, row.top, client.width() + 1, item.GetRowHeight()),
-                     ownColour ? item.GetCategoryColor() : GetSysColor(SysColor::Window));
+                     ownColour ? item.GetCategoryColor() : GetSysColor(owner.palette(), SysColor::Window));
   } else {
     painter.fillRect(RowPainter::Ltrb(row.divider, row.top, row.right - 2, row.bottom - 1),
                      item.GetValueBackColor());
@@ -97,28 +101,30 @@ void DrawLabel(QPainter& painter, const CPropertyItem& item, const QRect& box, c
   if (!label.shown) return;
   painter.save();
   painter.setFont(row.category ? CPropertyFonts::Bold() : CPropertyFonts::Normal());
+  const QPalette colors = item.GetPalette();
   QColor textColor = item.GetLabelTextColor();
   if (item.IsHighlighted()) {
     // An outline-less rectangle fills one pixel short of its right and bottom edges, so the bottom grid
     // line stays visible.
     const int boxRight = box.left() + box.width();
     painter.fillRect(RowPainter::Ltrb(kGutterWidth, row.top, boxRight + kLabelTextInset - 1, row.bottom - 1),
-                     GetSysColor(SysColor::Highlight));
-    textColor = GetSysColor(SysColor::BtnHighlight);
+                     GetSysColor(colors, SysColor::Highlight));
+    textColor = GetSysColor(colors, SysColor::BtnHighlight);
   }
-  if (!row.enabled) textColor = GetSysColor(SysColor::GrayText);
+  if (!row.enabled) textColor = GetSysColor(colors, SysColor::GrayText);
   if (IsOnDevice(painter, label.textRect)) {
     painter.setPen(textColor);
-    painter.drawText(label.textRect, kSingleLineFlags, label.text);
+    painter.drawText(label.textRect, kLabelFlags, label.text);
   }
   painter.restore();
 }
 
 void DrawGrid(QPainter& painter, const QRect& client, const CPropertyItem& item, const RowFrame& row) {
-  RowPainter::DrawHLine(painter, kGutterWidth, row.bottom - 1, row.right);
-  if (row.category) RowPainter::DrawHLine(painter, kGutterWidth, row.top - 1, row.right);
-  RowPainter::DrawVLine(painter, kGutterWidth, client.top(), client.height());
-  if (!row.category) RowPainter::DrawVLine(painter, row.divider, row.top, item.GetRowHeight());
+  const QPalette colors = item.GetPalette();
+  RowPainter::DrawHLine(painter, colors, kGutterWidth, row.bottom - 1, row.right);
+  if (row.category) RowPainter::DrawHLine(painter, colors, kGutterWidth, row.top - 1, row.right);
+  RowPainter::DrawVLine(painter, colors, kGutterWidth, client.top(), client.height());
+  if (!row.category) RowPainter::DrawVLine(painter, colors, row.divider, row.top, item.GetRowHeight());
 }
 
 void DrawRow(QPainter& painter, CPropertyItem& item, const QRect& client, const QRect& labelBox,
@@ -186,12 +192,12 @@ int RowPainter::PaintRow(RowWalk& walk, CPropertyItem& item, int x, int y) {
   return laidOut;
 }
 
-void RowPainter::DrawHLine(QPainter& painter, int x, int y, int length) {
-  painter.fillRect(QRect(x, y, length, 1), GetSysColor(SysColor::BtnShadow));
+void RowPainter::DrawHLine(QPainter& painter, const QPalette& palette, int x, int y, int length) {
+  painter.fillRect(QRect(x, y, length, 1), GetSysColor(palette, SysColor::BtnShadow));
 }
 
-void RowPainter::DrawVLine(QPainter& painter, int x, int y, int length) {
-  painter.fillRect(QRect(x, y, 1, length), GetSysColor(SysColor::BtnShadow));
+void RowPainter::DrawVLine(QPainter& painter, const QPalette& palette, int x, int y, int length) {
+  painter.fillRect(QRect(x, y, 1, length), GetSysColor(palette, SysColor::BtnShadow));
 }
 
 void RowPainter::DrawExpander(QPainter& painter, int left, int top, bool expanded) {
@@ -234,20 +240,14 @@ void RowPainter::DrawValueText(QPainter& painter, const QRect& rect, const QStri
   painter.save();
   painter.setFont(CPropertyFonts::Normal());
   painter.setPen(color);
-  const int flags = multiline ? (Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic) : kSingleLineFlags;
+  const int flags = multiline ? (Qt::AlignLeft | Qt::AlignTop) : kSingleLineFlags;
   painter.drawText(rect, flags, text);
   painter.restore();
 }
 
-void RowPainter::DrawSunkenOuterEdge(QPainter& painter, const QRect& rect) {
-  const QColor shadow = GetSysColor(SysColor::BtnShadow);
-  const QColor light = GetSysColor(SysColor::BtnHighlight);
-  const int w = rect.width();
-  const int h = rect.height();
-  painter.fillRect(QRect(rect.left(), rect.top(), w, 1), shadow);
-  painter.fillRect(QRect(rect.left(), rect.top(), 1, h), shadow);
-  painter.fillRect(QRect(rect.left(), rect.top() + h - 1, w, 1), light);
-  painter.fillRect(QRect(rect.left() + w - 1, rect.top(), 1, h), light);
+void RowPainter::DrawSunkenOuterEdge(QPainter& painter, const QRect& rect, const QPalette& palette) {
+  // Qt's own one-pixel sunken panel: dark on the top and left, light on the bottom and right.
+  qDrawShadePanel(&painter, rect, palette, true, 1);
 }
 
 QRect RowPainter::Ltrb(int left, int top, int right, int bottom) {

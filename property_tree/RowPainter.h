@@ -6,6 +6,7 @@
 
 class QColor;
 class QPaintDevice;
+class QPalette;
 class QPainter;
 
 namespace kestrine::ui {
@@ -38,9 +39,9 @@ class RowPainter final {
   // height they take.
   static int PaintRow(RowWalk& walk, CPropertyItem& item, int x, int y);
 
-  // One-pixel lines in the shadow colour.
-  static void DrawHLine(QPainter& painter, int x, int y, int length);
-  static void DrawVLine(QPainter& painter, int x, int y, int length);
+  // One-pixel lines in the palette's shadow colour.
+  static void DrawHLine(QPainter& painter, const QPalette& palette, int x, int y, int length);
+  static void DrawVLine(QPainter& painter, const QPalette& palette, int x, int y, int length);
 
   // A 9 x 9 box drawn with the painter's pen and brush: a plus when collapsed, a minus when expanded.
   static void DrawExpander(QPainter& painter, int left, int top, bool expanded);
@@ -51,12 +52,12 @@ class RowPainter final {
                                        int margin);
 
   // Value text in the normal font: one vertically centred line, or top-aligned lines when multi-line.
-  // "&" works as in the platform's text drawing ("&&" shows one "&").
+  // Values are data (names, versions), so they are drawn as they are: an "&" is an "&", not a mnemonic.
   static void DrawValueText(QPainter& painter, const QRect& rect, const QString& text, const QColor& color,
                             bool multiline);
 
   // The platform's sunken outer edge: shadow on the top and left, highlight on the bottom and right.
-  static void DrawSunkenOuterEdge(QPainter& painter, const QRect& rect);
+  static void DrawSunkenOuterEdge(QPainter& painter, const QRect& rect, const QPalette& palette);
 
   // A rectangle given by its left, top and exclusive right and bottom edges.
   [[nodiscard]] static QRect Ltrb(int left, int top, int right, int bottom);

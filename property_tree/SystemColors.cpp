@@ -30,8 +30,9 @@ constexpr std::array<PaletteSource, 9> kPaletteSources{{
 
 }  // namespace
 
-QColor GetSysColor(SysColor color) {
-  const QPalette palette = QGuiApplication::palette();
+QColor GetSysColor(SysColor color) { return GetSysColor(QGuiApplication::palette(), color); }
+
+QColor GetSysColor(const QPalette& palette, SysColor color) {
   for (const PaletteSource& source : kPaletteSources) {
     if (source.color == color) return palette.color(source.group, source.role);
   }

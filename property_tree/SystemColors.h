@@ -4,10 +4,13 @@
 
 #include <QColor>
 
+class QPalette;
+
 namespace kestrine::ui {
 
-// The system colours the control is drawn with. Each one stands for a QPalette role of the application
-// palette; SystemColors.cpp is the only place that knows which.
+// The system colours the control is drawn with. Each one stands for a QPalette role; SystemColors.cpp is
+// the only place that knows which. The control reads them from its own palette, so whatever sets that
+// palette (a parent, a style sheet, a dark theme) sets its colours.
 enum class SysColor {
   Window,        // row and editor backgrounds
   WindowText,    // address values
@@ -20,6 +23,8 @@ enum class SysColor {
   DefaultPen,    // outline of the expander boxes
 };
 
+[[nodiscard]] QColor GetSysColor(const QPalette& palette, SysColor color);
+// The same from the application's palette, for callers that have no widget at hand.
 [[nodiscard]] QColor GetSysColor(SysColor color);
 
 // A Windows-style 0x00BBGGRR colour value, as configuration tables write them.

@@ -1,5 +1,6 @@
 #include "property_tree/gallery/GalleryWindow.h"
 
+#include <cstdio>
 #include <memory>
 
 #include <QCheckBox>
@@ -66,11 +67,9 @@ CIPAddressPropertyItem* AddAddress(CPropertyTreeCtrl& tree, CPropertyItem* paren
   return address;
 }
 
-QString DescribeValue(CPropertyItem* item) {
-  if (auto* edit = dynamic_cast<CEditPropertyItem*>(item)) return QStringLiteral("\"%1\"").arg(edit->GetWindowText());
-  if (auto* combo = dynamic_cast<CComboPropertyItem*>(item)) {
-    return QStringLiteral("#%1 \"%2\"").arg(combo->GetCurSel()).arg(combo->GetWindowText());
-  }
+QString ValueOf(CPropertyItem* item) {
+  if (auto* edit = dynamic_cast<CEditPropertyItem*>(item)) return edit->GetWindowText();
+  if (auto* combo = dynamic_cast<CComboPropertyItem*>(item)) return combo->GetWindowText();
   if (auto* address = dynamic_cast<CIPAddressPropertyItem*>(item)) return address->GetDisplayText();
   return QString();
 }
@@ -175,15 +174,23 @@ void GalleryWindow::BuildDisplay() {
   items_.display = AddCategory(tree, QStringLiteral("Display"), kCategoryColor, true);
   AddText(tree, items_.display, 301, QStringLiteral("Brightness"), QStringLiteral("128"), PROP_EDIT_NUMBER);
   AddText(tree, items_.display, 302, QStringLiteral("Contrast"), QStringLiteral("64"), PROP_EDIT_NUMBER);
-  AddText(tree, items_.display, 303, QStringLiteral("Caption"), QStringLiteral("Salt && pepper"));
+  AddText(tree, items_.display, 303, QStringLiteral("Caption"), QStringLiteral("Salt & pepper"));
   AddChoice(tree, items_.display, 304, QStringLiteral("Layout"),
             {QStringLiteral("single"), QStringLiteral("split"), QStringLiteral("quad")}, -1);
 }
 
+QString GalleryWindow::DescribeCommand(int commandId, CPropertyItem* item) {
+  return QStringLiteral("%1 %2 \"%3\"").arg(commandId).arg(item ? item->GetLabel() : QString(), ValueOf(item));
+}
+
 void GalleryWindow::OnItemCommand(int commandId, CPropertyItem* item) {
-  const QString line = QStringLiteral("%1  %2 = %3").arg(commandId).arg(item ? item->GetLabel() : QString(),
-                                                                          DescribeValue(item));
+  const QString line = DescribeCommand(commandId, item);
   log_->insertItem(0, line);
+  // Whoever drives the gallery from a script reads the same line on standard output, at once.
+  if (commandOutput_) {
+    std::fputs(line.toUtf8().append('\n').constData(), commandOutput_);
+    std::fflush(commandOutput_);
+  }
 }
 
 }  // namespace kestrine::ui

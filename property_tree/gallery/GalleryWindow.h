@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+
 #include <QWidget>
 
 class QCheckBox;
@@ -52,6 +54,11 @@ class GalleryWindow final : public QWidget {
   [[nodiscard]] QCheckBox* EnabledBox() const { return enabledBox_; }
   [[nodiscard]] QCheckBox* DescriptionBox() const { return descriptionBox_; }
 
+  // Where each command is also written, one line `id label "value"` each, flushed at once; none by
+  // default. The stream is not owned.
+  void SetCommandOutput(std::FILE* stream) { commandOutput_ = stream; }
+  [[nodiscard]] static QString DescribeCommand(int commandId, CPropertyItem* item);
+
  private:
   void BuildTree();
   void BuildGeneral();
@@ -64,6 +71,7 @@ class GalleryWindow final : public QWidget {
   QCheckBox* enabledBox_ = nullptr;
   QCheckBox* descriptionBox_ = nullptr;
   GalleryItems items_;
+  std::FILE* commandOutput_ = nullptr;
 };
 
 }  // namespace kestrine::ui

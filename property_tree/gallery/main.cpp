@@ -5,6 +5,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   kestrine::ui::GalleryWindow window;
+  window.SetCommandOutput(stdout);
   window.show();
   return QApplication::exec();
 }

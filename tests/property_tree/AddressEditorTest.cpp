@@ -91,7 +91,7 @@ TEST_F(AddressEditor, TypingFlowsFromFieldToFieldAndStopsInTheLast) {
   EXPECT_EQ(Field(3)->text(), QStringLiteral("100"));
 }
 
-TEST_F(AddressEditor, AFourthDigitInAFullFieldMovesOnAndLandsInTheNextField) {
+TEST_F(AddressEditor, AFourthDigitInAFullFieldOnlyMovesTheFocusOn) {
   editor_->SetAddress(0x0A000001u);
   Field(1)->setText(QStringLiteral("255"));
   ShowActive();
@@ -101,7 +101,10 @@ TEST_F(AddressEditor, AFourthDigitInAFullFieldMovesOnAndLandsInTheNextField) {
   Type(QStringLiteral("4"));
   EXPECT_TRUE(Field(2)->hasFocus());
   EXPECT_EQ(Field(1)->text(), QStringLiteral("255"));
-  EXPECT_EQ(Field(2)->text(), QStringLiteral("4"));
+  EXPECT_EQ(Field(2)->text(), QStringLiteral("0"));  // not typed into a second field
+  EXPECT_EQ(Field(2)->selectedText(), QStringLiteral("0"));
+  Type(QStringLiteral("7"));
+  EXPECT_EQ(editor_->GetAddress(), 0x0AFF0701u);
 }
 
 TEST_F(AddressEditor, DeleteMovesTheFocusOnAndStillDeletesWhereItWasPressed) {
@@ -123,6 +126,7 @@ TEST_F(AddressEditor, FieldsTakeOnlyDigitsUpTo255AndArrowsCrossTheirEdges) {
   EXPECT_EQ(Field(0)->text(), QStringLiteral("99"));
   Type(QStringLiteral("9"));
   EXPECT_EQ(Field(0)->text(), QStringLiteral("255"));
+  Type(QStringLiteral("."));
   EXPECT_TRUE(Field(1)->hasFocus());
   Type(QStringLiteral("."));  // an empty field does not move on a dot
   EXPECT_TRUE(Field(1)->hasFocus());
