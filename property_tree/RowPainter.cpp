@@ -246,8 +246,11 @@ void RowPainter::DrawValueText(QPainter& painter, const QRect& rect, const QStri
 }
 
 void RowPainter::DrawSunkenOuterEdge(QPainter& painter, const QRect& rect, const QPalette& palette) {
-  // Qt's own one-pixel sunken panel: dark on the top and left, light on the bottom and right.
-  qDrawShadePanel(&painter, rect, palette, true, 1);
+  // Qt's own one-pixel sunken panel: dark on the top and left, light on the bottom and right. The edge
+  // keeps its colours when the control is disabled, as the system's edge does.
+  QPalette active = palette;
+  active.setCurrentColorGroup(QPalette::Active);
+  qDrawShadePanel(&painter, rect, active, true, 1);
 }
 
 QRect RowPainter::Ltrb(int left, int top, int right, int bottom) {

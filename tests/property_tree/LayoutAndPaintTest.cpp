@@ -1,5 +1,8 @@
 // Row geometry, the divider's limits, the scroll range, hit testing, label shortening and the fonts.
+#include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPalette>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +68,24 @@ TEST_F(LayoutAndPaint, DeeperLevelsIndentBy16AndRowsWithoutChildrenHaveNoExpande
   EXPECT_EQ(child->GetLabelRect().left(), 37);
   EXPECT_TRUE(child->GetExpanderRect().isEmpty());
   EXPECT_FALSE(child->HitExpander(QPoint(5, 47)));
+}
+
+TEST_F(LayoutAndPaint, RowsTakeTheirColoursFromTheControlsOwnPalette) {
+  BuildWorkedExample();
+  QPalette dark = Tree().palette();
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  dark.setColor(QPalette::Dark, QColor(90, 0, 0));
+  Tree().setPalette(dark);  // a dark theme on this control only
+  ShowActive();
+  Tree().RepaintNow();
+  const QImage image = List().grab().toImage();
+  EXPECT_EQ(image.pixelColor(300, 30), QColor(30, 30, 30));  // the row's value background
+  EXPECT_EQ(image.pixelColor(150, 30), QColor(90, 0, 0));    // the divider
+  EXPECT_EQ(row_->GetValueBackColor(), QColor(30, 30, 30));
+  row_->SetValueBackColor(Qt::yellow);  // a colour the host sets stays
+  Tree().RepaintNow();
+  EXPECT_EQ(List().grab().toImage().pixelColor(300, 30), QColor(Qt::yellow));
+  EXPECT_NE(QApplication::palette().color(QPalette::Base), QColor(30, 30, 30));
 }
 
 TEST_F(LayoutAndPaint, DividerIsClampedToTheGutterAndTheRightEdge) {
