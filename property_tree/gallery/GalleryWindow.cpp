@@ -180,7 +180,9 @@ void GalleryWindow::BuildDisplay() {
 }
 
 QString GalleryWindow::DescribeCommand(int commandId, CPropertyItem* item) {
-  return QStringLiteral("%1 %2 \"%3\"").arg(commandId).arg(item ? item->GetLabel() : QString(), ValueOf(item));
+  // A multi-line value keeps to its one line: its breaks are written as \n.
+  const QString value = ValueOf(item).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+  return QStringLiteral("%1 %2 \"%3\"").arg(commandId).arg(item ? item->GetLabel() : QString(), value);
 }
 
 void GalleryWindow::OnItemCommand(int commandId, CPropertyItem* item) {

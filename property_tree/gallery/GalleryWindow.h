@@ -54,8 +54,8 @@ class GalleryWindow final : public QWidget {
   [[nodiscard]] QCheckBox* EnabledBox() const { return enabledBox_; }
   [[nodiscard]] QCheckBox* DescriptionBox() const { return descriptionBox_; }
 
-  // Where each command is also written, one line `id label "value"` each, flushed at once; none by
-  // default. The stream is not owned.
+  // Where each command is also written, one line `id label "value"` each (line breaks in the value as
+  // \n), flushed at once; none by default. The stream is not owned.
   void SetCommandOutput(std::FILE* stream) { commandOutput_ = stream; }
   [[nodiscard]] static QString DescribeCommand(int commandId, CPropertyItem* item);
 
