@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include <QColor>
-#include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 class QLabel;
