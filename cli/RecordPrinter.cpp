@@ -6,10 +6,8 @@
 
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
+#include "config/TextEncoding.h"
 
-#ifndef _WIN32
-#include <iconv.h>
-#endif
 
 namespace kestrine::cli {
 namespace {
@@ -39,28 +37,6 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-std::optional<std::string> DecodeGb(std::string_view bytes) {
-#ifdef _WIN32
-  (void)bytes;
-  return std::nullopt;
-#else
-  // GB18030 is a superset of GB2312, so every GB2312 text decodes with it.
-  iconv_t converter = ::iconv_open("UTF-8", "GB18030");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  std::string in(bytes);
-  std::string out(in.size() * 4 + 4, '\0');
-  char* inPtr = in.data();
-  std::size_t inLeft = in.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  const std::size_t rc = ::iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
-  ::iconv_close(converter);
-  if (rc == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
-  out.resize(out.size() - outLeft);
-  return out;
-#endif
-}
-
 void AppendEscaped(std::string& out, std::string_view utf8, bool bytesAsLatin1) {
   for (const char c : utf8) {
     const auto byte = static_cast<unsigned char>(c);
@@ -88,7 +64,7 @@ std::string JsonString(std::string_view bytes) {
   std::string out = "\"";
   if (IsValidUtf8(bytes)) {
     AppendEscaped(out, bytes, false);
-  } else if (const std::optional<std::string> decoded = DecodeGb(bytes)) {
+  } else if (const std::optional<std::string> decoded = config::DecodeGb18030(bytes)) {
     AppendEscaped(out, *decoded, false);
   } else {
     AppendEscaped(out, bytes, true);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "config/TextEncoding.h"
+
 namespace kestrine::config {
 
 std::string_view TextOf(std::span<const char> field) {
@@ -12,8 +14,9 @@ std::string_view TextOf(std::span<const char> field) {
 
 void StoreText(std::span<char> field, std::string_view text) {
   if (field.empty()) return;
+  // A cut text keeps whole characters: half a two-byte character would turn the next byte into garbage.
+  const std::size_t length = WholeCharacterPrefix(text, field.size() - 1);
   // The text may alias the field (storing a field's own text back); move, then clear the tail.
-  const std::size_t length = std::min(text.size(), field.size() - 1);
   std::memmove(field.data(), text.data(), length);
   std::fill(field.begin() + static_cast<std::ptrdiff_t>(length), field.end(), '\0');
 }

@@ -64,8 +64,8 @@ struct EncoderConfiguration {
 // The text held in a field: up to its first NUL, never past its end.
 [[nodiscard]] std::string_view TextOf(std::span<const char> field);
 
-// Stores text into a field, cut to the field's width less the terminator; the
-// rest of the field is zero-filled.
+// Stores text into a field, cut to the field's width less the terminator and
+// never inside a multi-byte character; the rest of the field is zero-filled.
 void StoreText(std::span<char> field, std::string_view text);
 
 }  // namespace kestrine::config
