@@ -2,10 +2,10 @@
 
 #include "cli/ConsoleFeedback.h"
 #include "cli/FleetRunner.h"
+#include "config/ConfigurationPageModel.h"
 #include "config/EditRules.h"
 #include "config/EncoderConfiguration.h"
 #include "config/FieldAssignment.h"
-#include "config/PageFlags.h"
 #include "config/PropertyItemTable.h"
 #include "net/DeviceOperations.h"
 
@@ -39,7 +39,8 @@ SetPlan PlanSet(const SetArguments& arguments) {
   return plan;
 }
 
-// One encoder: read, judge every edit as the page would, write. Stops at the first refusal.
+// One encoder: read, edit through the page's model as an operator would on the page, write.
+// Stops at the first refusal.
 class EncoderSetJob final {
  public:
   EncoderSetJob(const GlobalOptions& options, const SetPlan& plan, const Target& target, JobOutput& output)
@@ -59,14 +60,18 @@ class EncoderSetJob final {
       if (!Apply(assignment.row->commandId, *parsed.value)) return false;
     }
     if (!Apply(config::item_id::kNewPassword, config::EditorValue::Text(plan_.newPassword))) return false;
-    const net::WriteRequest request{!plan_.password.empty(), !plan_.newPassword.empty()};
-    return operations_.SendConfiguration(record_, flags_, request) == net::OperationResult::Success;
+    const config::PasswordEntries entries = page_.PasswordRowsFilled();
+    const net::WriteRequest request{entries.currentGiven, entries.newGiven};
+    return operations_.SendConfiguration(record_, page_.Flags(), request) == net::OperationResult::Success;
   }
 
  private:
   bool Read() {
-    const net::DocumentRead read = operations_.ReadConfigurationDocument(record_, flags_);
-    if (read.result == net::OperationResult::Success) return true;
+    const net::DocumentRead read = operations_.ReadConfigurationDocument(record_, page_.Flags());
+    if (read.result == net::OperationResult::Success) {
+      page_.Show(&record_);
+      return true;
+    }
     if (read.fetch.failure == net::ReadFailure::None) {
       feedback_.Error(kDocumentRefused);
     } else if (const std::string reason = DescribeSilentFailure(read.fetch); !reason.empty()) {
@@ -76,7 +81,9 @@ class EncoderSetJob final {
   }
 
   bool Apply(int commandId, const config::EditorValue& value) {
-    const config::EditOutcome outcome = config::ApplyPropertyEdit(commandId, value, record_, flags_);
+    // As on the page, every commit is followed by showing the record again.
+    const config::EditOutcome outcome = page_.Commit(commandId, value, record_);
+    page_.Show(&record_);
     if (outcome.result != config::EditResult::Refused) return true;
     feedback_.Error(outcome.warning);
     return false;
@@ -86,7 +93,7 @@ class EncoderSetJob final {
   ConsoleFeedback feedback_;
   net::DeviceOperations operations_;
   config::EncoderConfiguration record_;
-  config::PageFlags flags_;
+  config::ConfigurationPageModel page_;
 };
 
 }  // namespace

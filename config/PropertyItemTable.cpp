@@ -21,22 +21,33 @@ constexpr std::string_view kPidDescription = " Between 0x0020 - 0x1FFE .";
 constexpr std::int32_t kLowestPid = 32;
 constexpr std::int32_t kHighestPid = 8190;
 
+constexpr ReadOnlyWhile kWhileSdiVideo{"video_input", 1};
+constexpr ReadOnlyWhile kWhileAnalogAudio{"audio_input", 0};
+constexpr ReadOnlyWhile kWhileSdiAudio{"audio_input", 1};
+
+constexpr std::array kCategories{
+    CategoryRow{System, "System", PageSide::Left, true},
+    CategoryRow{Mux, "MUX", PageSide::Left, false},
+    CategoryRow{Video, "Video", PageSide::Right, false},
+    CategoryRow{Audio, "Audio", PageSide::Right, false},
+};
+
 // clang-format off
 constexpr std::array kRows{
     // System
     PropertyItemRow{.category = System, .label = "version", .kind = Static, .commandId = id::kNone,
-                    .field = "version", .grey = true},
+                    .field = "version", .encoderOwned = true},
     PropertyItemRow{.category = System, .label = "Device Number", .kind = Number, .commandId = id::kDeviceNumber,
                     .field = "sequence_number", .reading = ValueReading::Number, .rule = EditRule::Range,
                     .min = 0, .max = 99, .warnings = {"DeviceID value should be small in 99 !"}},
     PropertyItemRow{.category = System, .label = "IP Address", .kind = Address, .commandId = id::kIpAddress,
-                    .field = "ipAddr", .readOnlyAtBuild = true, .grey = true, .reading = ValueReading::Address,
+                    .field = "ipAddr", .readOnlyAtBuild = true, .encoderOwned = true, .reading = ValueReading::Address,
                     .rule = EditRule::Store},
     PropertyItemRow{.category = System, .label = "IP Mask", .kind = Address, .commandId = id::kIpMask,
-                    .field = "ipMask", .readOnlyAtBuild = true, .grey = true, .reading = ValueReading::Address,
+                    .field = "ipMask", .readOnlyAtBuild = true, .encoderOwned = true, .reading = ValueReading::Address,
                     .rule = EditRule::Store},
     PropertyItemRow{.category = System, .label = "IP Gate", .kind = Address, .commandId = id::kIpGate,
-                    .field = "ipGate", .readOnlyAtBuild = true, .grey = true, .reading = ValueReading::Address,
+                    .field = "ipGate", .readOnlyAtBuild = true, .encoderOwned = true, .reading = ValueReading::Address,
                     .rule = EditRule::Store},
     PropertyItemRow{.category = System, .label = "Keyboard lock", .kind = Combo, .commandId = id::kKeyboardLock,
                     .field = "lock_keyboard", .options = KEYBOARD_LOCK_OPTIONS, .reading = ValueReading::Choice,
@@ -53,12 +64,13 @@ constexpr std::array kRows{
                     .min = 0, .max = 9999, .warnings = {" port should be between 0--9999!"}},
     PropertyItemRow{.category = System, .label = "Multicast Mode", .kind = Combo, .commandId = id::kMulticastMode,
                     .field = "multicast_mode", .options = MULTICAST_MODE_OPTIONS, .readOnlyAtBuild = true,
-                    .grey = true, .reading = ValueReading::Choice, .rule = EditRule::Store},
+                    .encoderOwned = true, .reading = ValueReading::Choice, .rule = EditRule::Store},
     PropertyItemRow{.category = System, .label = "Default Set", .kind = Combo, .commandId = id::kDefaultSet,
                     .field = "default_parameter", .options = NO_YES_OPTIONS, .reading = ValueReading::Choice,
                     .rule = EditRule::Store, .flagEffect = FlagEffect::BitrateModified},
     PropertyItemRow{.category = System, .label = "Restart", .kind = Combo, .commandId = id::kRestart,
-                    .field = "restart", .options = NO_YES_OPTIONS, .reading = ValueReading::Choice,
+                    .field = "restart", .options = NO_YES_OPTIONS, .readOnlyOnceShown = true,
+                    .reading = ValueReading::Choice,
                     .rule = EditRule::Store},
 
     // MUX
@@ -118,19 +130,21 @@ constexpr std::array kRows{
     PropertyItemRow{.category = Video, .label = "TS Bitrate(kbps)", .kind = Number, .commandId = id::kTsBitrate,
                     .field = "TS_bitrate", .readOnlyAtBuild = true},
     PropertyItemRow{.category = Video, .label = "CVBS Brightness", .kind = Number,
-                    .commandId = id::kCvbsBrightness, .field = "cvbs_brightness", .reading = ValueReading::Number,
-                    .rule = EditRule::Range, .min = 0, .max = 255,
+                    .commandId = id::kCvbsBrightness, .field = "cvbs_brightness", .readOnlyWhile = kWhileSdiVideo,
+                    .reading = ValueReading::Number, .rule = EditRule::Range, .min = 0, .max = 255,
                     .warnings = {"Video light value should be between 0 and 255 !"}},
     PropertyItemRow{.category = Video, .label = "CVBS Saturation", .kind = Number,
-                    .commandId = id::kCvbsSaturation, .field = "cvbs_saturation", .reading = ValueReading::Number,
-                    .rule = EditRule::Range, .min = 0, .max = 255,
+                    .commandId = id::kCvbsSaturation, .field = "cvbs_saturation", .readOnlyWhile = kWhileSdiVideo,
+                    .reading = ValueReading::Number, .rule = EditRule::Range, .min = 0, .max = 255,
                     .warnings = {"Video Saturation value should be between 0 and 255 !"}},
     PropertyItemRow{.category = Video, .label = "CVBS Contrast", .kind = Number, .commandId = id::kCvbsContrast,
-                    .field = "cvbs_contrast", .reading = ValueReading::Number, .rule = EditRule::Range,
-                    .min = 0, .max = 255, .warnings = {"Video Contrast value should be between 0 and 255 !"}},
+                    .field = "cvbs_contrast", .readOnlyWhile = kWhileSdiVideo, .reading = ValueReading::Number,
+                    .rule = EditRule::Range, .min = 0, .max = 255,
+                    .warnings = {"Video Contrast value should be between 0 and 255 !"}},
     PropertyItemRow{.category = Video, .label = "CVBS Hue", .kind = Number, .commandId = id::kCvbsHue,
-                    .field = "cvbs_hue", .reading = ValueReading::Number, .rule = EditRule::Range,
-                    .min = 0, .max = 255, .warnings = {"Video Hue value should be between 0 and 255 !"}},
+                    .field = "cvbs_hue", .readOnlyWhile = kWhileSdiVideo, .reading = ValueReading::Number,
+                    .rule = EditRule::Range, .min = 0, .max = 255,
+                    .warnings = {"Video Hue value should be between 0 and 255 !"}},
 
     // Audio
     PropertyItemRow{.category = Audio, .label = "Audio Input", .kind = Combo, .commandId = id::kAudioInput,
@@ -147,11 +161,11 @@ constexpr std::array kRows{
                                  "Audio_Pid conflict with Program's Video_Pid !"},
                     .conflictsWith = {"pmt_pid", "pcr_pid", "video_pid"}},
     PropertyItemRow{.category = Audio, .label = "Left Volume", .kind = Combo, .commandId = id::kLeftVolume,
-                    .field = "analog_left_volume", .options = VOLUME_STEPS, .reading = ValueReading::Choice,
-                    .rule = EditRule::Store},
+                    .field = "analog_left_volume", .options = VOLUME_STEPS, .readOnlyWhile = kWhileSdiAudio,
+                    .reading = ValueReading::Choice, .rule = EditRule::Store},
     PropertyItemRow{.category = Audio, .label = "Right Volume", .kind = Combo, .commandId = id::kRightVolume,
-                    .field = "analog_right_volume", .options = VOLUME_STEPS, .reading = ValueReading::Choice,
-                    .rule = EditRule::Store},
+                    .field = "analog_right_volume", .options = VOLUME_STEPS, .readOnlyWhile = kWhileSdiAudio,
+                    .reading = ValueReading::Choice, .rule = EditRule::Store},
     PropertyItemRow{.category = Audio, .label = "Bitrate(kbps)", .kind = Combo, .commandId = id::kAudioBitrate,
                     .field = "analog_bitrate", .options = STEREO_AUDIO_BITRATES, .optionsFollowChannelMode = true,
                     .reading = ValueReading::Number, .rule = EditRule::Range, .min = 0, .max = 65535,
@@ -164,10 +178,10 @@ constexpr std::array kRows{
                     .rule = EditRule::ChannelMode, .flagEffect = FlagEffect::BitrateModified},
     PropertyItemRow{.category = Audio, .label = "SDI volume ", .kind = Combo, .commandId = id::kSdiVolume,
                     .field = "sdi_volume", .options = SDI_VOLUME_STEPS, .readOnlyAtBuild = true,
-                    .reading = ValueReading::Choice, .rule = EditRule::Store},
+                    .readOnlyWhile = kWhileAnalogAudio, .reading = ValueReading::Choice, .rule = EditRule::Store},
     PropertyItemRow{.category = Audio, .label = "SDI Select Group", .kind = Combo, .commandId = id::kSdiSelectGroup,
-                    .field = "sdi_opt_group", .options = SDI_GROUP_NAMES, .reading = ValueReading::Choice,
-                    .rule = EditRule::Store},
+                    .field = "sdi_opt_group", .options = SDI_GROUP_NAMES, .readOnlyWhile = kWhileAnalogAudio,
+                    .reading = ValueReading::Choice, .rule = EditRule::Store},
     PropertyItemRow{.category = Audio, .label = "SDI Exist Group", .kind = Edit, .commandId = id::kSdiExistGroup,
                     .field = "sdi_exist_group", .readOnlyAtBuild = true},
     PropertyItemRow{.category = Audio, .label = "Audio Delay (ms)", .kind = Edit, .commandId = id::kAudioDelay,
@@ -188,18 +202,19 @@ bool IsPasswordRow(const PropertyItemRow& row) {
 
 }  // namespace
 
+std::span<const CategoryRow> PropertyCategories() { return kCategories; }
+
 std::string_view CategoryLabel(ItemCategory category) {
-  switch (category) {
-    case ItemCategory::System:
-      return "System";
-    case ItemCategory::Mux:
-      return "MUX";
-    case ItemCategory::Video:
-      return "Video";
-    case ItemCategory::Audio:
-      return "Audio";
-  }
-  return {};
+  const auto found = std::find_if(kCategories.begin(), kCategories.end(),
+                                  [&](const CategoryRow& bar) { return bar.category == category; });
+  return found == kCategories.end() ? std::string_view() : found->label;
+}
+
+bool IsRowReadOnly(const PropertyItemRow& row, bool shownOnce, const EncoderConfiguration* record) {
+  if (row.readOnlyAtBuild || (row.readOnlyOnceShown && shownOnce)) return true;
+  if (record == nullptr || row.readOnlyWhile.field.empty()) return false;
+  const RecordField* field = FindRecordField(row.readOnlyWhile.field);
+  return field != nullptr && field->kind == FieldKind::Number && record->*field->number == row.readOnlyWhile.value;
 }
 
 std::span<const PropertyItemRow> PropertyItemRows() { return kRows; }

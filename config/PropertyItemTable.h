@@ -56,6 +56,17 @@ inline constexpr int kAudioDelay = 10047;
 
 enum class ItemCategory { System, Mux, Video, Audio };
 
+// The page shows two property lists side by side.
+enum class PageSide { Left, Right };
+
+// A category bar of the page, in display order.
+struct CategoryRow {
+  ItemCategory category;
+  std::string_view label;
+  PageSide side;
+  bool emphasised;  // the bar stands out from the others (the page's first category)
+};
+
 // The property tree item that shows the row. Edit items are plain, unmasked text
 // (the password rows included); Number items only take digits from the keyboard.
 enum class ItemKind { Static, Edit, Number, Combo, Address };
@@ -81,6 +92,13 @@ enum class EditRule {
   ChannelMode,      // "single" stored as 3; the audio bitrate reset for the new mode
 };
 
+// A row that is read-only while another field of the shown record holds a value: the CVBS
+// adjustments with an SDI video input, the volumes of the audio input not in use.
+struct ReadOnlyWhile {
+  std::string_view field{};  // empty: the row does not depend on another field
+  std::int32_t value = 0;
+};
+
 enum class FlagEffect {
   None,
   BitrateModified,  // set whenever the item commits, whether or not the value is accepted
@@ -98,7 +116,10 @@ struct PropertyItemRow {
   std::span<const std::string_view> options{};  // combo entries as built; see ItemOptions
   bool optionsFollowChannelMode = false;        // the audio bitrate list depends on analog_channel_mode
   bool readOnlyAtBuild = false;
-  bool grey = false;                    // value background 0xF0F0F0
+  // A value the encoder owns (its identity and network set-up): shown shaded, whatever its read-only state.
+  bool encoderOwned = false;
+  bool readOnlyOnceShown = false;  // read-only from the page's first clear on ("Restart")
+  ReadOnlyWhile readOnlyWhile{};
   std::string_view description{};       // held by the item, not displayed
   ValueReading reading = ValueReading::None;
   EditRule rule = EditRule::Ignore;
@@ -110,8 +131,14 @@ struct PropertyItemRow {
   FlagEffect flagEffect = FlagEffect::None;
 };
 
+// The category bars in display order: "System" and "MUX" on the left, "Video" and "Audio" on the right.
+[[nodiscard]] std::span<const CategoryRow> PropertyCategories();
 // The category bar's label: "System", "MUX", "Video", "Audio".
 [[nodiscard]] std::string_view CategoryLabel(ItemCategory category);
+
+// Whether the row takes no edit on a page that has been cleared at least once (`shownOnce`) and shows
+// `record` (none: the blank page).
+[[nodiscard]] bool IsRowReadOnly(const PropertyItemRow& row, bool shownOnce, const EncoderConfiguration* record);
 
 // Every row of the page in display order: System, MUX, Video, Audio.
 [[nodiscard]] std::span<const PropertyItemRow> PropertyItemRows();
