@@ -19,6 +19,10 @@
 #include "property_tree/StaticPropertyItem.h"
 #include "property_tree/SystemColors.h"
 
+// The page's resources live in a static library, which nothing else would pull into the program.
+// (Outside any namespace: the macro declares the resource's initialiser where it is used.)
+static void InitPageResources() { Q_INIT_RESOURCE(page); }
+
 namespace kestrine::app {
 namespace {
 
@@ -72,6 +76,11 @@ void CreateEditor(ui::CPropertyItem& item, const config::PropertyItemRow& row) {
   }
 }
 
+QCursor LoadSplitCursor() {
+  InitPageResources();
+  return QCursor(QPixmap(QStringLiteral(":/page/split_cursor.xpm")), kSplitCursorHotX, kSplitCursorHotY);
+}
+
 void FillList(ui::CComboPropertyItem& combo, std::span<const std::string_view> options) {
   for (const std::string_view option : options) combo.AddString(FromUtf8(option));
 }
@@ -79,8 +88,7 @@ void FillList(ui::CComboPropertyItem& combo, std::span<const std::string_view> o
 }  // namespace
 
 ConfigurationPage::ConfigurationPage(QWidget* parent)
-    : QWidget(parent),
-      splitCursor_(QPixmap(QStringLiteral(":/page/split_cursor.xpm")), kSplitCursorHotX, kSplitCursorHotY) {
+    : QWidget(parent), splitCursor_(LoadSplitCursor()) {
   grip_ = new QWidget(this);
   grip_->setCursor(splitCursor_);
   BuildPage();

@@ -1,5 +1,7 @@
 #include "PageFixture.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -93,7 +95,16 @@ void PageTest::TypeInto(int id, const QString& text) {
   QLineEdit* line = edit.GetLineEdit();
   ASSERT_TRUE(line->hasFocus()) << id;
   line->selectAll();
-  QTest::keyClicks(line, text);
+  bool ascii = true;
+  for (const QChar c : text) ascii = ascii && c.unicode() < 0x80;
+  if (ascii) {
+    QTest::keyClicks(line, text);
+  } else {
+    // Chinese comes through the input method, committed a phrase at a time.
+    QInputMethodEvent phrase;
+    phrase.setCommitString(text);
+    QApplication::sendEvent(line, &phrase);
+  }
   QTest::keyClick(line, Qt::Key_Return);
 }
 
