@@ -106,6 +106,8 @@ bool ConfigurationPage::BuildPage() {
   listedOptions_.assign(rows.size(), {});
   for (const std::size_t side : {std::size_t{0}, std::size_t{1}}) {
     if (!CreateList(side)) return false;
+    // One layout per list once its rows are in, not one per row added.
+    const ui::CPropertyTreeCtrl::BatchUpdate batch(*lists_[side]);
     for (const config::CategoryRow& category : config::PropertyCategories()) {
       if (SideIndex(category.side) == side) AddCategoryRows(*lists_[side], category);
     }
