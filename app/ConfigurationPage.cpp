@@ -193,7 +193,9 @@ void ConfigurationPage::ShowRow(std::size_t index) {
       break;
     case ItemKind::Combo: {
       auto& combo = static_cast<ui::CComboPropertyItem&>(item);
-      if (shown.options.data() != listedOptions_[index].data() || shown.options.size() != listedOptions_[index].size()) {
+      // The lists are tables of the core: the same table is the same list, so only a switch rebuilds.
+      const std::span<const std::string_view> listed = listedOptions_[index];
+      if (shown.options.data() != listed.data() || shown.options.size() != listed.size()) {
         combo.ResetContent();
         FillList(combo, shown.options);
         listedOptions_[index] = shown.options;

@@ -32,14 +32,17 @@ const RowDisplay* ConfigurationPageModel::RowById(int commandId) const {
   return row == nullptr ? nullptr : &rows_[IndexOf(*row)];
 }
 
+// Clearing and showing both come after the page's first clear, which fixes "Restart" read-only.
+constexpr bool kClearedOnce = true;
+
 RowDisplay ConfigurationPageModel::BlankRow(const PropertyItemRow& row, std::size_t index) const {
   // A cleared list keeps its entries; only showing a record rebuilds the audio bitrate list.
-  return {.options = rows_[index].options, .readOnly = IsRowReadOnly(row, true, nullptr)};
+  return {.options = rows_[index].options, .readOnly = IsRowReadOnly(row, kClearedOnce, nullptr)};
 }
 
 RowDisplay ConfigurationPageModel::RecordRow(const PropertyItemRow& row, const EncoderConfiguration& record,
                                              std::string& shownBytes) const {
-  RowDisplay display{.readOnly = IsRowReadOnly(row, true, &record)};
+  RowDisplay display{.readOnly = IsRowReadOnly(row, kClearedOnce, &record)};
   switch (row.kind) {
     case ItemKind::Combo:
       display.options = ItemOptions(row, record);
@@ -65,7 +68,6 @@ RowDisplay ConfigurationPageModel::RecordRow(const PropertyItemRow& row, const E
 }
 
 void ConfigurationPageModel::Clear() {
-  shownOnce_ = true;
   const auto rows = PropertyItemRows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     rows_[i] = BlankRow(rows[i], i);
@@ -78,7 +80,6 @@ void ConfigurationPageModel::Show(const EncoderConfiguration* record) {
     Clear();
     return;
   }
-  shownOnce_ = true;
   const auto rows = PropertyItemRows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     shownBytes_[i].clear();

@@ -68,7 +68,6 @@ class ConfigurationPageModel final {
   std::vector<RowDisplay> rows_;
   std::vector<std::string> shownBytes_;  // per text row, the record bytes its text was decoded from
   PageFlags flags_;
-  bool shownOnce_ = false;
 };
 
 }  // namespace kestrine::config
