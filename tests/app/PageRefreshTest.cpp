@@ -78,22 +78,6 @@ TEST_F(PageRefresh, EveryBranchOfTheRecordShowsAsTheModelSays) {
   ExpectRowsShow(nullptr);
 }
 
-TEST_F(PageRefresh, TheEditorsShowTheEdgeCasesOfTheRecord) {
-  record_.analog_channel_mode = 3;
-  record_.analog_bitrate = 64;
-  record_.audio_input = 1;
-  Page().RefreshPage(&record_);
-  auto& bitrate = ItemOf<ui::CComboPropertyItem>(id::kAudioBitrate);
-  EXPECT_EQ(bitrate.GetCurSel(), 3);
-  EXPECT_EQ(bitrate.GetWindowText(), "64");
-  EXPECT_EQ(ItemOf<ui::CComboPropertyItem>(id::kChannelMode).GetWindowText(), "single");
-  EXPECT_EQ(ItemOf<ui::CEditPropertyItem>(id::kSdiExistGroup).GetWindowText(), "GROUP 3&&4");
-  EXPECT_TRUE(ItemOf<ui::CComboPropertyItem>(id::kLeftVolume).IsReadOnly());
-  EXPECT_EQ(ItemOf<ui::CEditPropertyItem>(id::kServiceName).GetWindowText(), QStringLiteral("中央电视台"));
-  EXPECT_EQ(ItemOf<ui::CEditPropertyItem>(id::kPassword).GetWindowText(), "");
-  EXPECT_EQ(ItemOf<ui::CIPAddressPropertyItem>(id::kIpAddress).GetDisplayText(), "192.168.1.10");
-}
-
 TEST_F(PageRefresh, RestartTakesEditsOnlyUntilThePageFirstShowsSomething) {
   auto& restart = ItemOf<ui::CComboPropertyItem>(id::kRestart);
   EXPECT_FALSE(restart.IsReadOnly());
