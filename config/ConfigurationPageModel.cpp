@@ -80,6 +80,7 @@ void ConfigurationPageModel::Show(const EncoderConfiguration* record) {
     Clear();
     return;
   }
+  if (flags_.passwordAccepted && TextOf(record->old_password) != acceptedPassword_) flags_.passwordAccepted = false;
   const auto rows = PropertyItemRows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     shownBytes_[i].clear();
@@ -101,7 +102,9 @@ EditOutcome ConfigurationPageModel::CommitTyped(int commandId, EditorValue value
 }
 
 EditOutcome ConfigurationPageModel::Commit(int commandId, const EditorValue& value, EncoderConfiguration& record) {
-  return ApplyPropertyEdit(commandId, value, record, flags_);
+  const EditOutcome outcome = ApplyPropertyEdit(commandId, value, record, flags_);
+  if (commandId == item_id::kPassword && outcome.result == EditResult::Accepted) acceptedPassword_ = value.text;
+  return outcome;
 }
 
 PasswordEntries ConfigurationPageModel::PasswordRowsFilled() const {

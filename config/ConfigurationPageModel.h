@@ -46,7 +46,9 @@ class ConfigurationPageModel final {
 
   // The blank page. From the first clear on, "Restart" takes no edit.
   void Clear();
-  // The record's values (the blank page for none). The passwords show only once accepted.
+  // The record's values (the blank page for none). The passwords show only once accepted, and only
+  // for a record whose current password is the one accepted: the acceptance ends when another
+  // encoder is shown, so its passwords never show (nor can be written) unless typed.
   void Show(const EncoderConfiguration* record);
 
   // An edit the operator typed: its texts are UTF-8 and are encoded to the record's encoding
@@ -67,6 +69,7 @@ class ConfigurationPageModel final {
 
   std::vector<RowDisplay> rows_;
   std::vector<std::string> shownBytes_;  // per text row, the record bytes its text was decoded from
+  std::string acceptedPassword_;         // the current password the operator typed and the record had
   PageFlags flags_;
 };
 

@@ -136,6 +136,14 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
   EXPECT_EQ(Shown(model, item_id::kNewPassword).text, "RRDDLLUU");
   EXPECT_TRUE(model.PasswordRowsFilled().currentGiven);
   EXPECT_TRUE(model.PasswordRowsFilled().newGiven);
+
+  // Another encoder's passwords stay hidden (and unwritable) until its own password is typed.
+  EncoderConfiguration other = FullRecord();
+  StoreText(other.old_password, "DDDDDDDD");
+  model.Show(&other);
+  EXPECT_FALSE(model.Flags().passwordAccepted);
+  EXPECT_EQ(Shown(model, item_id::kPassword).text, "");
+  EXPECT_FALSE(model.PasswordRowsFilled().newGiven);
 }
 
 TEST(ConfigurationPageModel, TypedTextsAreJudgedAndStoredAsGbBytes) {
