@@ -22,7 +22,7 @@ set(allowed_property_tree property_tree)
 set(allowed_tests ${layers} tests support fuzz)
 set(allowed_bench ${layers} tests support)
 set(allowed_fuzz ${layers} fuzz)
-set(qt_folders property_tree app tests/property_tree tests/app bench/property_tree)
+set(qt_folders property_tree app tests/property_tree tests/app bench/property_tree bench/app)
 
 set(violations "")
 set(checked 0)
