@@ -260,11 +260,24 @@ std::string_view SdiExistGroupText(std::int32_t mask) {
   return SDI_GROUP_MASK_NAMES[static_cast<std::size_t>(mask)];
 }
 
+namespace {
+// The mask names were written for a control that reads "&&" as one "&"; values are
+// drawn literally now, so the row shows the name as the operator always saw it.
+std::string ShownWithoutMnemonicEscapes(std::string_view name) {
+  std::string shown;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    shown += name[i];
+    if (name[i] == '&' && i + 1 < name.size() && name[i + 1] == '&') ++i;
+  }
+  return shown;
+}
+}  // namespace
+
 std::string ItemText(const PropertyItemRow& row, const EncoderConfiguration& record, const PageFlags& flags) {
   if (row.kind == ItemKind::Combo) {
     return std::string(OptionAt(ItemOptions(row, record), SelectedPosition(row, record)));
   }
-  if (row.commandId == item_id::kSdiExistGroup) return std::string(SdiExistGroupText(record.sdi_exist_group));
+  if (row.commandId == item_id::kSdiExistGroup) return ShownWithoutMnemonicEscapes(SdiExistGroupText(record.sdi_exist_group));
   // The passwords stay off the page until the operator has shown he knows the current one.
   if (IsPasswordRow(row) && !flags.passwordAccepted) return {};
   const RecordField* field = FindRecordField(row.field);

@@ -59,7 +59,7 @@ TEST(ConfigurationPageModel, ShowsEachFieldTheWayItsRowDoes) {
   EXPECT_EQ(Shown(model, item_id::kDeviceNumber).text, "7");
   EXPECT_EQ(Shown(model, item_id::kAudioDelay).text, "-20");
   EXPECT_EQ(Shown(model, item_id::kIpAddress).hostAddress, 0xC0A8010Au);
-  EXPECT_EQ(Shown(model, item_id::kSdiExistGroup).text, "GROUP 3&&4");
+  EXPECT_EQ(Shown(model, item_id::kSdiExistGroup).text, "GROUP 3&4");
   EXPECT_EQ(Shown(model, item_id::kAudioBitrate).position, 5);  // "192" in the stereo list
   EXPECT_EQ(Shown(model, item_id::kBitrateType).position, 0);
 

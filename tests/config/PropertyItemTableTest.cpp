@@ -109,7 +109,7 @@ TEST(PropertyItemTable, ItemTexts) {
   EXPECT_EQ(ItemText(Row(item_id::kNewPassword), record, accepted), "DDDDDDDD");
 
   const PropertyItemRow& exist = Row(item_id::kSdiExistGroup);
-  for (const auto& [mask, text] : {std::pair{5, "GROUP 1&&3"}, {12, "GROUP 3&&4"}, {15, "GROUP 1&&2&&3&&4"},
+  for (const auto& [mask, text] : {std::pair{5, "GROUP 1&3"}, {12, "GROUP 3&4"}, {15, "GROUP 1&2&3&4"},
                                    {0, "NONE GROUP"}, {16, ""}, {-1, ""}}) {
     record.sdi_exist_group = mask;
     EXPECT_EQ(ItemText(exist, record, locked), text) << mask;
