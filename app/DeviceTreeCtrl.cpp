@@ -85,7 +85,9 @@ DeviceNode* CDeviceTreeCtrl::AddDevice(const QString& addressText) {
 }
 
 DeviceNode* CDeviceTreeCtrl::FindDeviceNode(QTreeWidgetItem* start, const QString& addressText) const {
-  for (QTreeWidgetItemIterator it(start != nullptr ? start : topLevelItem(0)); *it != nullptr; ++it) {
+  if (start == nullptr) start = topLevelItem(0);
+  if (start == nullptr) return nullptr;
+  for (QTreeWidgetItemIterator it(start); *it != nullptr; ++it) {
     if ((*it)->type() == DeviceNode::kType && (*it)->text(0) == addressText) return static_cast<DeviceNode*>(*it);
   }
   return nullptr;

@@ -120,6 +120,8 @@ CMainFrame::CMainFrame(ShellSettings settings, QWidget* parent)
   setAccessibleName(kApplicationTitle);
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
   setWindowIcon(PaintedIcon(Picture::Program));
+  // The panes take their first shares from the window's size: start at the size it will be shown at.
+  if (const QScreen* screen = QApplication::primaryScreen()) resize(screen->availableGeometry().size());
   CreateToolBar();
   CreateStatusBar();
   CreatePanes();

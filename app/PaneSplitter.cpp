@@ -18,6 +18,8 @@ CPaneSplitter::CPaneSplitter(int paneCount, Orientation orientation, int minimum
   setAccessibleName(orientation == Orientation::SideBySide ? "Device and configuration panes"
                                                            : "Configuration and message panes");
   setCursor(orientation == Orientation::SideBySide ? Qt::SplitHCursor : Qt::SplitVCursor);
+  // A splitter starts out covering its parent, so the first shares are not taken over a placeholder size.
+  if (parent != nullptr) setGeometry(parent->rect());
 }
 
 int CPaneSplitter::Extent() const { return orientation_ == Orientation::SideBySide ? width() : height(); }

@@ -1,0 +1,127 @@
+#include "ShellFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+
+#include "app/AddDeviceDlg.h"
+#include "app/CommandIds.h"
+#include "app/DeviceTreeCtrl.h"
+#include "app/MainFrame.h"
+#include "app/MessageLogWnd.h"
+#include "app/PaneSplitter.h"
+#include "app/SearchDeviceDlg.h"
+#include "property_tree/IPAddressCtrl.h"
+
+namespace kestrine::test {
+namespace {
+
+using app::CMainFrame;
+
+class MainFrameTest : public ShellTest {};
+
+TEST_F(MainFrameTest, StartsWithAQuarterForTheTreeAndFourFifthsForThePageWithEditingDisabled) {
+  const int width = frame_->OuterSplitter().width();
+  const int height = frame_->InnerSplitter().height();
+  EXPECT_EQ(frame_->DeviceTree().width(), (8192 * (width - 1) + 16384) / 32768);
+  EXPECT_NEAR(frame_->DeviceTree().width(), width / 4.0, 1.0);
+  EXPECT_EQ(frame_->InnerSplitter().x(), frame_->DeviceTree().width() + 1);
+  EXPECT_EQ(frame_->Page().height(), (26214 * (height - 1) + 16384) / 32768);
+  EXPECT_NEAR(frame_->Page().height(), (height - 1) * 0.8, 1.0);
+  EXPECT_EQ(frame_->MessageLog().y(), frame_->Page().height() + 1);
+
+  EXPECT_EQ(frame_->windowTitle(), "Kestrine");
+  EXPECT_EQ(frame_->StatusText(), "Ready");
+  for (const char* indicator : {"capIndicator", "numIndicator", "scrlIndicator"}) {
+    EXPECT_NE(frame_->findChild<QLabel*>(indicator), nullptr) << indicator;
+  }
+  for (int id : {app::ID_EDIT_UNDO, app::ID_EDIT_CUT, app::ID_EDIT_COPY, app::ID_EDIT_PASTE}) {
+    EXPECT_FALSE(frame_->Action(id)->isEnabled()) << id;
+  }
+  EXPECT_EQ(frame_->Action(app::ID_APP_ABOUT)->statusTip(), "Show software version");
+  const QList<QAction*> buttons = frame_->ToolBar().actions();
+  int pictures = 0;
+  for (const QAction* button : buttons) {
+    if (button->isSeparator()) continue;
+    ++pictures;
+    EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+  }
+  EXPECT_EQ(pictures, 5);
+  EXPECT_EQ(frame_->MessageLog().List().headerItem()->text(1),
+            QString(45, QLatin1Char(' ')) + "Message");
+  SaveScreenshot(*frame_, "main-window-empty");
+
+  frame_->Action(app::ID_VIEW_TOOLBAR)->trigger();
+  EXPECT_FALSE(frame_->ToolBar().isVisible());
+}
+
+TEST_F(MainFrameTest, AboutOpensFromTheHelpMenu) {
+  QString caption;
+  script_.OnModal([&](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    SaveScreenshot(dialog, "about-dialog");
+    QTest::mouseClick(dialog.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+  });
+  frame_->Action(app::ID_APP_ABOUT)->trigger();
+  EXPECT_EQ(caption, "About Tavrix");
+  EXPECT_TRUE(script_.Done());
+}
+
+TEST_F(MainFrameTest, MenusWithNoNodeSelectedOfferOnlySearchAndAdd) {
+  QStringList enabled;
+  script_.OnPopup([&](QMenu& menu) {
+    for (const QAction* action : menu.actions()) {
+      if (action->isEnabled() && !action->isSeparator()) enabled << action->text();
+    }
+    SaveScreenshot(menu, "device-menu-no-node");
+    menu.close();
+  });
+  RightClickTree();
+  EXPECT_EQ(enabled, QStringList({"Search Encoder", "Add Encoder"}));
+
+  // The log offers its menu only while a node is selected; a menu here would block the click.
+  QTest::mouseClick(frame_->MessageLog().List().viewport(), Qt::RightButton, {}, QPoint(30, 10));
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(MainFrameTest, AddressDialogsRefuseZeroAndCancelDoesNothing) {
+  bool stayedOpen = false;
+  ChooseFromTree("addEncoderAction", nullptr, [&](QDialog& dialog) {
+    auto& add = dynamic_cast<app::CAddDeviceDlg&>(dialog);
+    EXPECT_TRUE(add.AddressCtrl().IsBlank());
+    EXPECT_TRUE(add.OkButton().hasFocus());
+    QTest::mouseClick(&add.OkButton(), Qt::LeftButton);
+    stayedOpen = add.isVisible();
+    SaveScreenshot(add, "add-device-dialog");
+    QTest::mouseClick(&add.CancelButton(), Qt::LeftButton);
+  });
+  EXPECT_TRUE(stayedOpen);
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_EQ(boxes_.boxes[0].text, "IP Address id zero!!!");
+  EXPECT_EQ(boxes_.boxes[0].caption, "Warning");
+  EXPECT_EQ(boxes_.boxes[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(boxes_.boxes[0].owner, "addDeviceDialog");
+  EXPECT_EQ(frame_->DeviceTree().NodeCount(), 0);
+
+  app::CSearchDeviceDlg blank(std::nullopt, boxes_, frame_.get());
+  EXPECT_TRUE(blank.AddressCtrl().IsBlank());
+  blank.accept();
+  EXPECT_EQ(boxes_.boxes.back().text, "Broadcast Address id zero!!!");
+
+  ChooseFromTree("searchEncoderAction", nullptr, [&](QDialog& dialog) {
+    auto& search = dynamic_cast<app::CSearchDeviceDlg&>(dialog);
+    EXPECT_EQ(search.AddressCtrl().GetAddress(), 0x7FFFFFFFu);
+    SaveScreenshot(search, "search-device-dialog");
+    QTest::mouseClick(&search.CancelButton(), Qt::LeftButton);
+  });
+  EXPECT_TRUE(script_.Done());
+  EXPECT_EQ(frame_->DeviceTree().NodeCount(), 0);
+}
+
+}  // namespace
+}  // namespace kestrine::test

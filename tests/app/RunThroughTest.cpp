@@ -1,0 +1,206 @@
+#include "ShellFixture.h"
+
+#include <filesystem>
+#include <set>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/AddDeviceDlg.h"
+#include "app/CommandIds.h"
+#include "app/DeviceTreeCtrl.h"
+#include "app/MainFrame.h"
+#include "app/MessageLogWnd.h"
+#include "app/SearchDeviceDlg.h"
+#include "support/Eventually.h"
+#include "net/Protocol.h"
+#include "property_tree/IPAddressCtrl.h"
+
+namespace kestrine::test {
+namespace {
+
+using app::DeviceNode;
+
+QStringList LogTopFirst(const app::CMessageLogWnd& log) {
+  QStringList lines;
+  for (int row = 0; row < log.LineCount(); ++row) lines << log.LineText(row);
+  return lines;
+}
+
+class RunThroughTest : public ShellTest {
+ protected:
+  RunThroughTest() : ShellTest(20) {}
+
+  void AddByHand(std::uint32_t hostOrder) {
+    ChooseFromTree("addEncoderAction", nullptr, [hostOrder](QDialog& dialog) {
+      auto& add = dynamic_cast<app::CAddDeviceDlg&>(dialog);
+      QTest::mouseClick(&add.OkButton(), Qt::LeftButton);  // blank: refused, stays open
+      add.AddressCtrl().SetAddress(hostOrder);
+      QTest::mouseClick(&add.OkButton(), Qt::LeftButton);
+    });
+  }
+
+  void SearchLoopback() {
+    ChooseFromTree("searchEncoderAction", nullptr, [](QDialog& dialog) {
+      QTest::mouseClick(&dynamic_cast<app::CSearchDeviceDlg&>(dialog).OkButton(), Qt::LeftButton);
+    });
+  }
+};
+
+TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
+  sim::SimulatedEncoder third = fleet_->Encoder(2);  // 127.0.0.3
+  third.SetMessageRing(3, {"m0", "m1", "m2", "m3", "m4", "m5", "m6", "m7", "m8", "m9"});
+
+  // Add by hand: the blank address is refused first.
+  AddByHand(0x7F000003u);
+  ASSERT_TRUE(script_.Done());
+  EXPECT_EQ(boxes_.Texts(), QStringList({"IP Address id zero!!!"}));
+  DeviceNode* node = NodeFor(2);
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->Image(), 1);
+
+  // Read: the ring fills the log (newest on top), the node answers, in.xml is kept.
+  Select(*node);
+  ASSERT_EQ(frame_->DeviceTree().SelectedNode(), node);
+  ChooseFromTree("readConfigurationAction", node);
+  EXPECT_EQ(node->Image(), 0);
+  EXPECT_EQ(node->Entry().configurationRead, 1);
+  EXPECT_EQ(LogTopFirst(frame_->MessageLog()),
+            QStringList({"m2", "m1", "m0", "m9", "m8", "m7", "m6", "m5", "m4", "m3"}));
+  EXPECT_TRUE(std::filesystem::exists(Document("in.xml")));
+  EXPECT_EQ(boxes_.boxes.size(), 1u) << "a good read shows nothing";
+  EXPECT_EQ(frame_->StatusText(), "Ready");
+  SaveScreenshot(*frame_, "after-read");
+
+  // Search: all twenty, once each, in order of arrival; the node added by hand keeps its place and image.
+  SearchLoopback();
+  ASSERT_TRUE(script_.Done());
+  ASSERT_EQ(frame_->DeviceTree().NodeCount(), 20);
+  std::set<QString> addresses;
+  for (int i = 0; i < 20; ++i) addresses.insert(frame_->DeviceTree().NodeAt(i)->AddressText());
+  EXPECT_EQ(addresses.size(), 20u);
+  EXPECT_EQ(frame_->DeviceTree().NodeAt(0), node);
+  EXPECT_EQ(node->Image(), 0);
+  SaveScreenshot(*frame_, "after-search");
+
+  // The selection decides, not the node under the pointer.
+  const std::size_t readsBefore = fleet_->Encoder(0).RequestCount(net::CMD_GETXML);
+  ChooseFromTree("startTsIpAction", NodeFor(0));
+  EXPECT_TRUE(Eventually([&] { return third.IsStreaming(); }));
+  ChooseFromTree("stopTsIpAction", node);
+  EXPECT_TRUE(Eventually([&] { return !third.IsStreaming(); }));
+  EXPECT_EQ(fleet_->Encoder(0).RequestCount(net::CMD_GETXML), readsBefore);
+  EXPECT_EQ(boxes_.boxes.size(), 1u) << "start and stop show nothing";
+
+  // Write with the password editors empty: the first check stops it, as a plain box of the main window.
+  ChooseFromTree("writeConfigurationAction", node);
+  ASSERT_EQ(boxes_.boxes.size(), 2u);
+  EXPECT_EQ(boxes_.boxes[1].text, "Please enter password!");
+  EXPECT_EQ(boxes_.boxes[1].caption, "Kestrine");
+  EXPECT_EQ(boxes_.boxes[1].icon, QMessageBox::NoIcon);
+  EXPECT_EQ(boxes_.boxes[1].owner, "mainFrame");
+
+  // "Read Device Message" twice: the ring once.
+  third.SetMessageRing(0, {"only", "", "", "", "", "", "", "", "", ""});
+  script_.OnPopup([](QMenu& menu) {
+    SaveScreenshot(menu, "message-log-menu");
+    Choose(menu, "readDeviceMessageAction");
+  });
+  QTest::mouseClick(frame_->MessageLog().List().viewport(), Qt::RightButton, {}, QPoint(50, 10));
+  ChooseFromLog("readDeviceMessageAction");
+  EXPECT_EQ(LogTopFirst(frame_->MessageLog()), QStringList({"only"}));
+
+  // Unreachable: the connection's warning, then the command's, owned by the tree; the node greys.
+  third.SetRefuseConnections(true);
+  ChooseFromTree("readConfigurationAction", node);
+  ASSERT_EQ(boxes_.boxes.size(), 4u);
+  EXPECT_EQ(boxes_.boxes[2].text, "Connect TAVRIX Failed !");
+  EXPECT_EQ(boxes_.boxes[2].owner, "mainFrame");
+  EXPECT_EQ(boxes_.boxes[3].text, "Connect Device Failed !");
+  EXPECT_EQ(boxes_.boxes[3].caption, "Warning");
+  EXPECT_EQ(boxes_.boxes[3].icon, QMessageBox::Warning);
+  EXPECT_EQ(boxes_.boxes[3].owner, "deviceTree");
+  EXPECT_EQ(node->Image(), 1);
+  ChooseFromLog("readDeviceMessageAction");
+  EXPECT_EQ(LogTopFirst(frame_->MessageLog()), QStringList({"Connect device failed", "only"}));
+  EXPECT_EQ(frame_->MessageLog().LineKind(0), 1);
+
+  // Delete: the node and its record go, the log is cleared, nothing is selected.
+  SaveScreenshot(*frame_, "before-delete");
+  ChooseFromTree("delEncoderAction", node);
+  EXPECT_EQ(NodeFor(2), nullptr);
+  EXPECT_EQ(frame_->DeviceTree().NodeCount(), 19);
+  EXPECT_EQ(frame_->MessageLog().LineCount(), 0);
+  EXPECT_EQ(frame_->DeviceTree().SelectedNode(), nullptr);
+}
+
+class OperationTest : public ShellTest {};
+
+TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDelay) {
+  settings_.network.timings.exchangeDelay = std::chrono::milliseconds(3000);
+  frame_ = std::make_unique<app::CMainFrame>(settings_);
+  frame_->SetMessageBoxes(boxes_);
+  frame_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
+  Select(*node);
+
+  QElapsedTimer clock;
+  qint64 last = 0;
+  qint64 longest = 0;
+  QString during;
+  QTimer probe;
+  probe.setInterval(10);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+    if (during.isEmpty() && frame_->IsBusy()) during = frame_->StatusText();
+  });
+  clock.start();
+  probe.start();
+  ChooseFromTree("readConfigurationAction", node);
+  probe.stop();
+
+  EXPECT_EQ(node->Image(), 0);
+  EXPECT_GE(clock.elapsed(), 6000);
+  EXPECT_LT(longest, 1000) << "the window went " << longest << " ms without an event-loop turn";
+  EXPECT_EQ(during, "Reading configuration from 127.0.0.1…");
+  EXPECT_EQ(frame_->StatusText(), "Ready");
+}
+
+TEST_F(OperationTest, NoSecondCommandStartsWhileOneRuns) {
+  settings_.network.timings.exchangeDelay = std::chrono::milliseconds(300);
+  frame_ = std::make_unique<app::CMainFrame>(settings_);
+  frame_->SetMessageBoxes(boxes_);
+  frame_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
+  Select(*node);
+
+  // A timer that fires mid-read tries everything a queued click could: delete, another read, a search.
+  bool triedWhileBusy = false;
+  QTimer::singleShot(100, frame_.get(), [&] {
+    triedWhileBusy = frame_->IsBusy();
+    frame_->RunDeviceCommand(app::ID_DEL_ENCODER);
+    frame_->RunDeviceCommand(app::ID_READ_CONFIGURATION);
+    frame_->RunDeviceCommand(app::ID_SEARCH_ENCODER);
+    frame_->close();
+  });
+  ChooseFromTree("readConfigurationAction", node);
+
+  EXPECT_TRUE(triedWhileBusy);
+  EXPECT_EQ(frame_->DeviceTree().NodeCount(), 1);
+  EXPECT_EQ(fleet_->Encoder(0).RequestCount(net::CMD_GET_MESSAGE), 1u);
+  EXPECT_EQ(fleet_->Encoder(0).RequestCount(net::CMD_GETXML), 1u);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_FALSE(frame_->isVisible()) << "a close asked for mid-read happens once the read is over";
+}
+
+}  // namespace
+}  // namespace kestrine::test
