@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -83,6 +84,19 @@ TEST_F(MainFrameTest, MenusWithNoNodeSelectedOfferOnlySearchAndAdd) {
   });
   RightClickTree();
   EXPECT_EQ(enabled, QStringList({"Search Encoder", "Add Encoder"}));
+
+  // The keyboard opens the same menu: Shift+F10 and the Menu key.
+  int opened = 0;
+  for (int i = 0; i < 2; ++i) {
+    script_.OnPopup([&](QMenu& menu) {
+      ++opened;
+      menu.close();
+    });
+  }
+  QTest::keyClick(&frame_->DeviceTree(), Qt::Key_F10, Qt::ShiftModifier);
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), frame_->DeviceTree().viewport()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(frame_->DeviceTree().viewport(), &menuKey);
+  EXPECT_EQ(opened, 2);
 
   // The log offers its menu only while a node is selected; a menu here would block the click.
   QTest::mouseClick(frame_->MessageLog().List().viewport(), Qt::RightButton, {}, QPoint(30, 10));

@@ -88,6 +88,11 @@ TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
   EXPECT_EQ(node->Image(), 0);
   SaveScreenshot(*frame_, "after-search");
 
+  // Another node's selection empties the log, even though that encoder has messages.
+  Select(*NodeFor(0));
+  EXPECT_EQ(frame_->MessageLog().LineCount(), 0);
+  Select(*node);
+
   // The selection decides, not the node under the pointer.
   const std::size_t readsBefore = fleet_->Encoder(0).RequestCount(net::CMD_GETXML);
   ChooseFromTree("startTsIpAction", NodeFor(0));
@@ -154,6 +159,7 @@ TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDela
   qint64 last = 0;
   qint64 longest = 0;
   QString during;
+  bool waitCursorShown = false;
   QTimer probe;
   probe.setInterval(10);
   QObject::connect(&probe, &QTimer::timeout, [&] {
@@ -161,6 +167,8 @@ TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDela
     longest = std::max(longest, now - last);
     last = now;
     if (during.isEmpty() && frame_->IsBusy()) during = frame_->StatusText();
+    const QCursor* cursor = QApplication::overrideCursor();
+    if (frame_->IsBusy() && cursor != nullptr && cursor->shape() == Qt::WaitCursor) waitCursorShown = true;
   });
   clock.start();
   probe.start();
@@ -171,6 +179,8 @@ TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDela
   EXPECT_GE(clock.elapsed(), 6000);
   EXPECT_LT(longest, 1000) << "the window went " << longest << " ms without an event-loop turn";
   EXPECT_EQ(during, "Reading configuration from 127.0.0.1…");
+  EXPECT_TRUE(waitCursorShown);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(frame_->StatusText(), "Ready");
 }
 
