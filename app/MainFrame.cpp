@@ -143,6 +143,7 @@ void CMainFrame::CreateMenus() {
   for (const Popup& popup : kMainMenu) {
     QMenu* menu = menuBar()->addMenu(QString::fromLatin1(popup.title));
     menu->setObjectName(popup.objectName);
+    menu->setAccessibleName(menu->title().remove(QLatin1Char('&')));
     for (const MenuItem& item : popup.items) {
       if (item.id == 0) continue;
       if (item.id == kSeparatorId) {

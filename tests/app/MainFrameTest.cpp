@@ -137,5 +137,27 @@ TEST_F(MainFrameTest, AddressDialogsRefuseZeroAndCancelDoesNothing) {
   EXPECT_EQ(frame_->DeviceTree().NodeCount(), 0);
 }
 
+TEST_F(MainFrameTest, ARealWarningIsModalWithItsCaptionIconAndOwner) {
+  QString caption;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QWidget* owner = nullptr;
+  script_.OnModal([&](QDialog& dialog) {
+    auto& box = dynamic_cast<QMessageBox&>(dialog);
+    caption = box.windowTitle();
+    text = box.text();
+    icon = box.icon();
+    owner = box.parentWidget();
+    SaveScreenshot(box, "warning-box");
+    box.accept();
+  });
+  app::ModalMessageBoxes boxes;
+  boxes.Warn(&frame_->DeviceTree(), "Connect Device Failed !");
+  EXPECT_EQ(caption, "Warning");
+  EXPECT_EQ(text, "Connect Device Failed !");
+  EXPECT_EQ(icon, QMessageBox::Warning);
+  EXPECT_EQ(owner, &frame_->DeviceTree());
+}
+
 }  // namespace
 }  // namespace kestrine::test
