@@ -2,32 +2,10 @@
 
 #include <QString>
 #include <QTreeWidget>
-#include <QTreeWidgetItem>
 
-#include "config/EncoderConfiguration.h"
-
-class QMenu;
+#include "app/DeviceNode.h"
 
 namespace kestrine::app {
-
-// A top-level node of the device tree. It owns its encoder's record for its whole life, so deleting the
-// node is the only way the record goes, and nothing else may keep a pointer to it past that.
-class DeviceNode final : public QTreeWidgetItem {
- public:
-  static constexpr int kType = QTreeWidgetItem::UserType + 1;
-
-  explicit DeviceNode(const QString& addressText);
-
-  [[nodiscard]] config::EncoderConfiguration& Entry() { return entry_; }
-  [[nodiscard]] const config::EncoderConfiguration& Entry() const { return entry_; }
-  [[nodiscard]] QString AddressText() const { return text(0); }
-  [[nodiscard]] int Image() const { return image_; }
-  void SetImage(int image);
-
- private:
-  config::EncoderConfiguration entry_{};
-  int image_ = 1;
-};
 
 // The list of known encoders, one node per address, and the context menu every device command starts
 // from. Commands always name the selected node, never the one under the pointer.

@@ -17,7 +17,7 @@
 #include "app/CommandIds.h"
 #include "app/DeviceTreeCtrl.h"
 #include "app/GuiFeedback.h"
-#include "app/MessageBoxPresenter.h"
+#include "app/ModalMessageBoxes.h"
 #include "app/MessageLogWnd.h"
 #include "app/PaintedIcons.h"
 #include "app/PaneSplitter.h"

@@ -4,7 +4,7 @@
 
 #include "app/AppTexts.h"
 #include "app/MainFrame.h"
-#include "app/MessageBoxPresenter.h"
+#include "app/ModalMessageBoxes.h"
 #include "app/PaintedIcons.h"
 #include "platform/Socket.h"
 

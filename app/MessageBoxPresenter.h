@@ -24,13 +24,4 @@ class MessageBoxPresenter {
   void Warn(QWidget* owner, const QString& text);
 };
 
-// Real modal boxes with an OK button.
-class ModalMessageBoxes final : public MessageBoxPresenter {
- public:
-  void Show(const MessageBoxRequest& request) override;
-};
-
-// The presenter every window uses unless a test puts another in its place.
-[[nodiscard]] MessageBoxPresenter& DefaultMessageBoxes();
-
 }  // namespace kestrine::app

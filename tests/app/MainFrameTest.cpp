@@ -15,6 +15,7 @@
 #include "app/DeviceTreeCtrl.h"
 #include "app/MainFrame.h"
 #include "app/MessageLogWnd.h"
+#include "app/ModalMessageBoxes.h"
 #include "app/PaneSplitter.h"
 #include "app/SearchDeviceDlg.h"
 #include "property_tree/IPAddressCtrl.h"
