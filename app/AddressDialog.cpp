@@ -27,6 +27,7 @@ AddressDialog::AddressDialog(const AddressDialogTemplate& layout, MessageBoxPres
 
   auto* frame = new QGroupBox(QString::fromLatin1(layout.frameText), this);
   frame->setObjectName("addressFrame");
+  frame->setAccessibleName(QString::fromLatin1(layout.frameText));
   frame->setGeometry(units.Rect(layout.frame.x(), layout.frame.y(), layout.frame.width(), layout.frame.height()));
   frame->lower();
 

@@ -26,8 +26,10 @@ StyleLook LookOf(net::MessageStyle style) {
   return {kApplicationTitle, QMessageBox::NoIcon};
 }
 
-// An encoder's texts are GB2312 bytes; GB18030 decodes every one of them.
-QString DecodeDeviceText(std::string_view bytes) {
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// GB18030 decodes every GB2312 text.
+QString FromGb(std::string_view bytes) {
   QStringDecoder decoder("GB18030");
   if (!decoder.isValid()) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
   return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -41,24 +43,23 @@ void GuiFeedback::ShowMessage(net::MessageStyle style, net::MessageOwner owner, 
   const StyleLook look = LookOf(style);
   QWidget* window = owner == net::MessageOwner::DeviceTree ? static_cast<QWidget*>(&frame_.DeviceTree())
                                                            : static_cast<QWidget*>(&frame_);
-  frame_.Boxes().Show({window, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                       QString::fromLatin1(look.caption), look.icon});
+  frame_.Boxes().Show({window, FromUtf8(text), QString::fromLatin1(look.caption), look.icon});
 }
 
 void GuiFeedback::ClearLog() { frame_.MessageLog().Clear(); }
 
+// An encoder's messages are bytes in its own encoding (GB2312); our notices are our own text.
 void GuiFeedback::AddLogLine(std::string_view text, net::LogLineKind kind) {
-  frame_.MessageLog().AddLine(static_cast<int>(kind), DecodeDeviceText(text));
+  const QString line = kind == net::LogLineKind::DeviceMessage ? FromGb(text)
+                                                                : FromUtf8(text);
+  frame_.MessageLog().AddLine(static_cast<int>(kind), line);
 }
 
-void GuiFeedback::SetNodeImage(int image) {
-  if (entry_ == nullptr) return;
-  if (DeviceNode* node = frame_.DeviceTree().NodeOwning(*entry_)) node->SetImage(image);
+void GuiFeedback::EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) {
+  if (DeviceNode* node = frame_.DeviceTree().NodeOwning(entry)) node->SetImage(answered ? 0 : 1);
 }
 
-void GuiFeedback::RefreshPage() {
-  if (entry_ != nullptr) frame_.ShowRecordIfSelected(*entry_);
-}
+void GuiFeedback::RecordChanged(const config::EncoderConfiguration& entry) { frame_.ShowRecordIfSelected(entry); }
 
 void GuiFeedback::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 

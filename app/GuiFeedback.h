@@ -14,7 +14,8 @@ class CMainFrame;
 
 // What an operation shows, shown by the desktop: modal boxes with their owners, the message log, the
 // node images, the page and the wait cursor. Between the slices of every wait the window repaints, but
-// takes no user input, so it never looks hung and no second command can start.
+// takes no user input, so it never looks hung and no second command can start. Calls about one encoder
+// name its record, which is mapped to the node owning it (a read may change the record's address).
 class GuiFeedback final : public net::OperatorFeedback {
  public:
   explicit GuiFeedback(CMainFrame& frame);
@@ -22,18 +23,14 @@ class GuiFeedback final : public net::OperatorFeedback {
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
   void ClearLog() override;
   void AddLogLine(std::string_view text, net::LogLineKind kind) override;
-  void SetNodeImage(int image) override;
-  void RefreshPage() override;
+  void EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) override;
+  void RecordChanged(const config::EncoderConfiguration& entry) override;
   void BeginWait() override;
   void EndWait() override;
   void KeepAlive() override;
 
-  // The record the running operation works on; the node images and the page follow it.
-  void SetOperationEntry(config::EncoderConfiguration* entry) { entry_ = entry; }
-
  private:
   CMainFrame& frame_;
-  config::EncoderConfiguration* entry_ = nullptr;
 };
 
 }  // namespace kestrine::app

@@ -100,7 +100,6 @@ class CMainFrame::CommandScope final {
  public:
   explicit CommandScope(CMainFrame& frame) : frame_(frame) { frame_.busy_ = true; }
   ~CommandScope() {
-    frame_.feedback_->SetOperationEntry(nullptr);
     frame_.SetStatusText(QString::fromLatin1(kReadyText));
     frame_.busy_ = false;
   }
@@ -140,6 +139,8 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 void CMainFrame::CreateMenus() {
+  menuBar()->setObjectName("menuBar");
+  menuBar()->setAccessibleName("Menu bar");
   for (const Popup& popup : kMainMenu) {
     QMenu* menu = menuBar()->addMenu(QString::fromLatin1(popup.title));
     menu->setObjectName(popup.objectName);
@@ -335,18 +336,15 @@ void CMainFrame::DeleteEncoder(DeviceNode& node) { deviceTree_->DeleteDevice(&no
 
 void CMainFrame::ReadConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
-  feedback_->SetOperationEntry(&entry);
   SetStatusText(QStringLiteral("Reading configuration from %1…").arg(AddressOf(entry)));
   net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder).ReadConfiguration(entry, PageFlags());
 }
 
 void CMainFrame::WriteConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
-  feedback_->SetOperationEntry(&entry);
   SetStatusText(QStringLiteral("Writing configuration to %1…").arg(AddressOf(entry)));
-  const net::PasswordEditors editors{};
   net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
-      .WriteConfiguration(entry, PageFlags(), editors);
+      .WriteConfiguration(entry, PageFlags(), net::WriteRequest{});
 }
 
 void CMainFrame::StartStreaming(DeviceNode& node, bool start) {
@@ -365,7 +363,7 @@ void CMainFrame::ReadDeviceMessages(DeviceNode& node) {
   const config::EncoderConfiguration& entry = node.Entry();
   SetStatusText(QStringLiteral("Reading device messages from %1…").arg(AddressOf(entry)));
   net::DeviceOperations operations(settings_.network, *feedback_, settings_.documentFolder);
-  if (operations.QueryDeviceMessages(entry) == net::kUnreachable) {
+  if (operations.QueryDeviceMessages(entry) == net::OperationResult::Unreachable) {
     messageLog_->AddLine(static_cast<int>(net::LogLineKind::ProgramNotice), QStringLiteral("Connect device failed"));
   }
 }
