@@ -1,13 +1,13 @@
 #include "app/GuiFeedback.h"
 
 #include <QApplication>
-#include <QStringDecoder>
 
 #include "app/AppTexts.h"
 #include "app/DeviceTreeCtrl.h"
 #include "app/MainFrame.h"
 #include "app/MessageBoxPresenter.h"
 #include "app/MessageLogWnd.h"
+#include "config/TextEncoding.h"
 
 namespace kestrine::app {
 namespace {
@@ -28,13 +28,6 @@ StyleLook LookOf(net::MessageStyle style) {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// GB18030 decodes every GB2312 text.
-QString FromGb(std::string_view bytes) {
-  QStringDecoder decoder("GB18030");
-  if (!decoder.isValid()) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 }  // namespace
 
 GuiFeedback::GuiFeedback(CMainFrame& frame) : frame_(frame) {}
@@ -50,7 +43,7 @@ void GuiFeedback::ClearLog() { frame_.MessageLog().Clear(); }
 
 // An encoder's messages are bytes in its own encoding (GB2312); our notices are our own text.
 void GuiFeedback::AddLogLine(std::string_view text, net::LogLineKind kind) {
-  const QString line = kind == net::LogLineKind::DeviceMessage ? FromGb(text)
+  const QString line = kind == net::LogLineKind::DeviceMessage ? FromUtf8(config::DecodeGb18030Lenient(text))
                                                                 : FromUtf8(text);
   frame_.MessageLog().AddLine(static_cast<int>(kind), line);
 }

@@ -139,8 +139,6 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 void CMainFrame::CreateMenus() {
-  menuBar()->setObjectName("menuBar");
-  menuBar()->setAccessibleName("Menu bar");
   for (const Popup& popup : kMainMenu) {
     QMenu* menu = menuBar()->addMenu(QString::fromLatin1(popup.title));
     menu->setObjectName(popup.objectName);
@@ -227,12 +225,10 @@ void CMainFrame::CreatePanes() {
   outerSplitter_->CreatePane(0, deviceTree_);
   outerSplitter_->AttachPane(1, innerSplitter_);
 
-  page_ = new QFrame(innerSplitter_);
-  page_->setObjectName("configurationPage");
-  page_->setAccessibleName("Configuration");
-  static_cast<QFrame*>(page_)->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-  page_->setAutoFillBackground(true);
-  page_->setBackgroundRole(QPalette::Base);
+  page_ = new ConfigurationPage(innerSplitter_);
+  if (page_->objectName().isEmpty()) page_->setObjectName("configurationPage");
+  if (page_->accessibleName().isEmpty()) page_->setAccessibleName("Configuration");
+  page_->SetWarningSink(this);
   innerSplitter_->CreatePane(0, page_);
   messageLog_ = new CMessageLogWnd(innerSplitter_);
   innerSplitter_->CreatePane(1, messageLog_);
@@ -240,6 +236,7 @@ void CMainFrame::CreatePanes() {
   connect(deviceTree_, &CDeviceTreeCtrl::SelectionChangedTo, this, &CMainFrame::OnSelectionChanged);
   connect(deviceTree_, &CDeviceTreeCtrl::CommandChosen, this, &CMainFrame::RunDeviceCommand);
   connect(messageLog_, &CMessageLogWnd::CommandChosen, this, &CMainFrame::RunDeviceCommand);
+  connect(page_, &ConfigurationPage::ItemCommand, this, &CMainFrame::OnItemCommand, Qt::DirectConnection);
   messageLog_->SetNodeSelectedQuery([this] { return deviceTree_->SelectedNode() != nullptr; });
 }
 
@@ -255,17 +252,17 @@ void CMainFrame::KeepAlive() {
   if (keepAliveObserver_) keepAliveObserver_();
 }
 
-void CMainFrame::RefreshPage(const config::EncoderConfiguration*) {}
-
-config::PageFlags& CMainFrame::PageFlags() { return pageFlags_; }
+void CMainFrame::ShowEditWarning(std::string_view text) {
+  boxes_->Warn(this, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
 
 void CMainFrame::ShowRecordIfSelected(const config::EncoderConfiguration& entry) {
   const DeviceNode* node = deviceTree_->SelectedNode();
-  if (node != nullptr && &node->Entry() == &entry) RefreshPage(&entry);
+  if (node != nullptr && &node->Entry() == &entry) page_->RefreshPage(&entry);
 }
 
 void CMainFrame::OnSelectionChanged(DeviceNode* node) {
-  if (node != nullptr) RefreshPage(&node->Entry());
+  if (node != nullptr) page_->RefreshPage(&node->Entry());
   messageLog_->Clear();
 }
 
@@ -285,12 +282,14 @@ void CMainFrame::OnFrameCommand(int id) {
   }
 }
 
-void CMainFrame::OnItemCommand(int) {
+// The hook every command passes: an item's commit is judged against the selected node's record and the
+// page shows that record again, whatever the id.
+void CMainFrame::OnItemCommand(int id) {
   // An edit committed while an operation runs (a box took the focus from an editor) must not change the
-  // record the operation works on; it is dropped and the page shows the record again afterwards.
+  // record the operation works on; it is dropped, and the operation shows the record again at its end.
   if (busy_) return;
   DeviceNode* node = deviceTree_->SelectedNode();
-  if (node != nullptr) RefreshPage(&node->Entry());
+  page_->ApplyPropertyEdit(id, node != nullptr ? &node->Entry() : nullptr);
 }
 
 void CMainFrame::RunDeviceCommand(int id) {
@@ -337,14 +336,14 @@ void CMainFrame::DeleteEncoder(DeviceNode& node) { deviceTree_->DeleteDevice(&no
 void CMainFrame::ReadConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
   SetStatusText(QStringLiteral("Reading configuration from %1…").arg(AddressOf(entry)));
-  net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder).ReadConfiguration(entry, PageFlags());
+  net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder).ReadConfiguration(entry, page_->Flags());
 }
 
 void CMainFrame::WriteConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
   SetStatusText(QStringLiteral("Writing configuration to %1…").arg(AddressOf(entry)));
   net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
-      .WriteConfiguration(entry, PageFlags(), net::WriteRequest{});
+      .WriteConfiguration(entry, page_->Flags(), page_->BuildWriteRequest());
 }
 
 void CMainFrame::StartStreaming(DeviceNode& node, bool start) {

@@ -6,8 +6,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "app/ConfigurationPage.h"
 #include "app/ShellSettings.h"
-#include "config/PageFlags.h"
 
 class QAction;
 class QLabel;
@@ -28,7 +28,7 @@ class MessageBoxPresenter;
 
 // The main window: menus, toolbar and status bar around the device tree on the left and, on the right,
 // the configuration page above the message log. Every device command runs here, one at a time.
-class CMainFrame final : public QMainWindow {
+class CMainFrame final : public QMainWindow, private EditWarningSink {
   Q_OBJECT
 
  public:
@@ -41,7 +41,7 @@ class CMainFrame final : public QMainWindow {
 
   [[nodiscard]] CDeviceTreeCtrl& DeviceTree() const { return *deviceTree_; }
   [[nodiscard]] CMessageLogWnd& MessageLog() const { return *messageLog_; }
-  [[nodiscard]] QWidget& Page() const { return *page_; }
+  [[nodiscard]] ConfigurationPage& Page() const { return *page_; }
   [[nodiscard]] CPaneSplitter& OuterSplitter() const { return *outerSplitter_; }
   [[nodiscard]] CPaneSplitter& InnerSplitter() const { return *innerSplitter_; }
   [[nodiscard]] QToolBar& ToolBar() const { return *toolBar_; }
@@ -78,6 +78,7 @@ class CMainFrame final : public QMainWindow {
   void OnItemCommand(int id);
   void OnSelectionChanged(DeviceNode* node);
   void SetStatusText(const QString& text);
+  void ShowEditWarning(std::string_view text) override;
 
   void SearchEncoders();
   void AddEncoder();
@@ -87,21 +88,16 @@ class CMainFrame final : public QMainWindow {
   void StartStreaming(DeviceNode& node, bool start);
   void ReadDeviceMessages(DeviceNode& node);
 
-  // The page's side, behind a seam so the shell stays the same whichever page it carries.
-  void RefreshPage(const config::EncoderConfiguration* record);
-  config::PageFlags& PageFlags();
-
   ShellSettings settings_;
   MessageBoxPresenter* boxes_;
   std::unique_ptr<GuiFeedback> feedback_;
   CPaneSplitter* outerSplitter_ = nullptr;
   CPaneSplitter* innerSplitter_ = nullptr;
   CDeviceTreeCtrl* deviceTree_ = nullptr;
-  QWidget* page_ = nullptr;
+  ConfigurationPage* page_ = nullptr;
   CMessageLogWnd* messageLog_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* messagePane_ = nullptr;
-  config::PageFlags pageFlags_;
   std::function<void()> keepAliveObserver_;
   bool busy_ = false;
   bool closeRequested_ = false;

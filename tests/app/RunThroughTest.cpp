@@ -17,6 +17,7 @@
 #include "app/MainFrame.h"
 #include "app/MessageLogWnd.h"
 #include "app/SearchDeviceDlg.h"
+#include "config/PropertyItemTable.h"
 #include "support/Eventually.h"
 #include "net/Protocol.h"
 #include "property_tree/IPAddressCtrl.h"
@@ -103,12 +104,49 @@ TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
   EXPECT_EQ(boxes_.boxes.size(), 1u) << "start and stop show nothing";
 
   // Write with the password editors empty: the first check stops it, as a plain box of the main window.
+  std::size_t seen = boxes_.boxes.size();
   ChooseFromTree("writeConfigurationAction", node);
-  ASSERT_EQ(boxes_.boxes.size(), 2u);
-  EXPECT_EQ(boxes_.boxes[1].text, "Please enter password!");
-  EXPECT_EQ(boxes_.boxes[1].caption, "Kestrine");
-  EXPECT_EQ(boxes_.boxes[1].icon, QMessageBox::NoIcon);
-  EXPECT_EQ(boxes_.boxes[1].owner, "mainFrame");
+  ASSERT_EQ(boxes_.boxes.size(), seen + 1);
+  EXPECT_EQ(boxes_.boxes[seen].text, "Please enter password!");
+  EXPECT_EQ(boxes_.boxes[seen].caption, "Kestrine");
+  EXPECT_EQ(boxes_.boxes[seen].icon, QMessageBox::NoIcon);
+  EXPECT_EQ(boxes_.boxes[seen].owner, "mainFrame");
+
+  // Edits through the page reach the selected record: one refused (the record keeps its value), the
+  // rest accepted, among them a bitrate that asks for a re-read after the write.
+  seen = boxes_.boxes.size();
+  const int port = node->Entry().multicast_port;
+  TypeIntoPage(config::item_id::kMulticastPort, "12345");
+  ASSERT_EQ(boxes_.boxes.size(), seen + 1);
+  EXPECT_EQ(boxes_.boxes[seen].text, " port should be between 0--9999!");
+  EXPECT_EQ(boxes_.boxes[seen].caption, "Warning");
+  EXPECT_EQ(boxes_.boxes[seen].owner, "mainFrame");
+  EXPECT_EQ(node->Entry().multicast_port, port);
+  TypeIntoPage(config::item_id::kMulticastPort, "5000");
+  EXPECT_EQ(node->Entry().multicast_port, 5000);
+  TypeIntoPage(config::item_id::kPassword, "UUUUUUUU");
+  TypeIntoPage(config::item_id::kNewPassword, "UUUUUUUU");
+  TypeIntoPage(config::item_id::kProgramBitrate, QString::number(node->Entry().mux_bitrate));
+  EXPECT_EQ(boxes_.boxes.size(), seen + 1) << boxes_.Texts().join("|").toStdString();
+  EXPECT_TRUE(frame_->Page().Flags().bitrateModified);
+  SaveScreenshot(*frame_, "after-edits");
+
+  // Write: out.xml kept for the owner only, the tip, then the notice and the re-read.
+  const std::size_t readsOfThird = third.RequestCount(net::CMD_GETXML);
+  ChooseFromTree("writeConfigurationAction", node);
+  ASSERT_EQ(boxes_.boxes.size(), seen + 2) << boxes_.Texts().join("|").toStdString();
+  EXPECT_EQ(boxes_.boxes[seen + 1].text, "Set Configuration Success !");
+  EXPECT_EQ(boxes_.boxes[seen + 1].caption, "Tip");
+  EXPECT_EQ(boxes_.boxes[seen + 1].icon, QMessageBox::NoIcon);
+  EXPECT_EQ(third.Configuration().multicast_port, 5000);
+  ASSERT_TRUE(std::filesystem::exists(Document("out.xml")));
+  EXPECT_EQ(std::filesystem::status(Document("out.xml")).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  ASSERT_GE(frame_->MessageLog().LineCount(), 1);
+  EXPECT_EQ(frame_->MessageLog().LineText(0), "Bitrate have been modified,read the device again !");
+  EXPECT_EQ(frame_->MessageLog().LineKind(0), 1);
+  EXPECT_EQ(third.RequestCount(net::CMD_GETXML), readsOfThird + 1);
+  EXPECT_FALSE(frame_->Page().Flags().bitrateModified);
 
   // "Read Device Message" twice: the ring once.
   third.SetMessageRing(0, {"only", "", "", "", "", "", "", "", "", ""});
@@ -123,13 +161,13 @@ TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
   // Unreachable: the connection's warning, then the command's, owned by the tree; the node greys.
   third.SetRefuseConnections(true);
   ChooseFromTree("readConfigurationAction", node);
-  ASSERT_EQ(boxes_.boxes.size(), 4u);
-  EXPECT_EQ(boxes_.boxes[2].text, "Connect TAVRIX Failed !");
-  EXPECT_EQ(boxes_.boxes[2].owner, "mainFrame");
-  EXPECT_EQ(boxes_.boxes[3].text, "Connect Device Failed !");
-  EXPECT_EQ(boxes_.boxes[3].caption, "Warning");
-  EXPECT_EQ(boxes_.boxes[3].icon, QMessageBox::Warning);
-  EXPECT_EQ(boxes_.boxes[3].owner, "deviceTree");
+  ASSERT_EQ(boxes_.boxes.size(), seen + 4);
+  EXPECT_EQ(boxes_.boxes[seen + 2].text, "Connect TAVRIX Failed !");
+  EXPECT_EQ(boxes_.boxes[seen + 2].owner, "mainFrame");
+  EXPECT_EQ(boxes_.boxes[seen + 3].text, "Connect Device Failed !");
+  EXPECT_EQ(boxes_.boxes[seen + 3].caption, "Warning");
+  EXPECT_EQ(boxes_.boxes[seen + 3].icon, QMessageBox::Warning);
+  EXPECT_EQ(boxes_.boxes[seen + 3].owner, "deviceTree");
   EXPECT_EQ(node->Image(), 1);
   ChooseFromLog("readDeviceMessageAction");
   EXPECT_EQ(LogTopFirst(frame_->MessageLog()), QStringList({"Connect device failed", "only"}));

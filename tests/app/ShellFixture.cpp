@@ -6,12 +6,17 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
+#include <QLineEdit>
 #include <QTest>
 
 #include "app/DeviceTreeCtrl.h"
 #include "app/MainFrame.h"
 #include "app/MessageLogWnd.h"
+#include "config/PropertyItemTable.h"
 #include "platform/Ipv4Text.h"
+#include "property_tree/EditPropertyItem.h"
+#include "property_tree/PropertyListWnd.h"
+#include "property_tree/PropertyTreeCtrl.h"
 
 namespace kestrine::test {
 
@@ -126,6 +131,24 @@ void ShellTest::ChooseFromLog(const char* actionObjectName) {
 void ShellTest::Select(app::DeviceNode& node) {
   app::CDeviceTreeCtrl& tree = frame_->DeviceTree();
   QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(&node).center());
+}
+
+void ShellTest::TypeIntoPage(int id, const QString& text) {
+  const config::PropertyItemRow* row = config::FindItemById(id);
+  ASSERT_NE(row, nullptr) << id;
+  auto* edit = dynamic_cast<ui::CEditPropertyItem*>(frame_->Page().ItemFor(*row));
+  ASSERT_NE(edit, nullptr) << id;
+  ui::CPropertyTreeCtrl& list = *edit->GetOwner();
+  list.ScrollIntoView(edit);
+  const QPoint at(list.GetDividerPos() + 40, edit->GetOrigin().y() - list.GetScrollOrigin() + edit->GetRowHeight() / 2);
+  QTest::mouseClick(list.GetListWnd(), Qt::LeftButton, Qt::NoModifier, at);
+  QLineEdit* line = edit->GetLineEdit();
+  ASSERT_NE(line, nullptr) << id;
+  ASSERT_TRUE(line->isVisible()) << id;
+  line->setFocus();
+  line->selectAll();
+  QTest::keyClicks(line, text);
+  QTest::keyClick(line, Qt::Key_Return);
 }
 
 app::DeviceNode* ShellTest::NodeFor(std::size_t encoderIndex) const {

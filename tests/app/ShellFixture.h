@@ -87,6 +87,8 @@ class ShellTest : public ::testing::Test {
   void ChooseFromLog(const char* actionObjectName);
   void RightClickTree(QPoint at = QPoint(30, 30));
   void Select(app::DeviceNode& node);
+  // Opens the page row's editor with a click, types over what it holds and presses Enter.
+  void TypeIntoPage(int id, const QString& text);
   [[nodiscard]] app::DeviceNode* NodeFor(std::size_t encoderIndex) const;
   [[nodiscard]] std::filesystem::path Document(const char* name) const { return folder_ / name; }
 
