@@ -1,5 +1,7 @@
 #include "ShellFixture.h"
 
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -18,6 +20,7 @@
 #include "app/ModalMessageBoxes.h"
 #include "app/PaneSplitter.h"
 #include "app/SearchDeviceDlg.h"
+#include "platform/Ipv4Text.h"
 #include "property_tree/IPAddressCtrl.h"
 
 namespace kestrine::test {
@@ -136,6 +139,30 @@ TEST_F(MainFrameTest, AddressDialogsRefuseZeroAndCancelDoesNothing) {
   });
   EXPECT_TRUE(script_.Done());
   EXPECT_EQ(frame_->DeviceTree().NodeCount(), 0);
+}
+
+TEST(DeviceTreeTest, OneNodePerAddressTextEachOwningItsRecordUntilDeleted) {
+  app::CDeviceTreeCtrl tree;
+  std::vector<app::DeviceNode*> selections;
+  QObject::connect(&tree, &app::CDeviceTreeCtrl::SelectionChangedTo,
+                   [&](app::DeviceNode* node) { selections.push_back(node); });
+  app::DeviceNode* twelve = tree.AddDevice("10.0.0.12");
+  app::DeviceNode* one = tree.AddDevice("10.0.0.1");
+  EXPECT_NE(one, twelve);
+  EXPECT_EQ(tree.AddDevice("10.0.0.12"), twelve);
+  EXPECT_EQ(tree.NodeCount(), 2);
+  EXPECT_EQ(twelve->Image(), 1);
+  EXPECT_EQ(twelve->Entry().ipAddr, platform::HostToNetwork32(0x0A00000Cu));
+  EXPECT_EQ(tree.SelectedNode(), nullptr) << "a new node is not selected";
+
+  tree.setCurrentItem(twelve);
+  ASSERT_EQ(selections.back(), twelve);
+  const app::DeviceEntry* record = &twelve->Entry();
+  tree.DeleteDevice(twelve);
+  EXPECT_EQ(selections.back(), nullptr) << "the selection goes before the node";
+  EXPECT_EQ(tree.NodeCount(), 1);
+  EXPECT_EQ(tree.NodeOwning(*record), nullptr);
+  EXPECT_EQ(tree.NodeOwning(one->Entry()), one);
 }
 
 TEST_F(MainFrameTest, ARealWarningIsModalWithItsCaptionIconAndOwner) {

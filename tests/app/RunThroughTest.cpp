@@ -71,6 +71,7 @@ TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
   ChooseFromTree("readConfigurationAction", node);
   EXPECT_EQ(node->Image(), 0);
   EXPECT_EQ(node->Entry().configurationRead, 1);
+  EXPECT_EQ(PageText(config::item_id::kMulticastPort), QString::number(node->Entry().multicast_port));
   EXPECT_EQ(LogTopFirst(frame_->MessageLog()),
             QStringList({"m2", "m1", "m0", "m9", "m8", "m7", "m6", "m5", "m4", "m3"}));
   EXPECT_TRUE(std::filesystem::exists(Document("in.xml")));
@@ -173,9 +174,11 @@ TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
   EXPECT_EQ(LogTopFirst(frame_->MessageLog()), QStringList({"Connect device failed", "only"}));
   EXPECT_EQ(frame_->MessageLog().LineKind(0), 1);
 
-  // Delete: the node and its record go, the log is cleared, nothing is selected.
+  // Delete: the node and its record go, the log is cleared, nothing is selected, the page stays.
   SaveScreenshot(*frame_, "before-delete");
+  EXPECT_EQ(PageText(config::item_id::kMulticastPort), "5000");
   ChooseFromTree("delEncoderAction", node);
+  EXPECT_EQ(PageText(config::item_id::kMulticastPort), "5000");
   EXPECT_EQ(NodeFor(2), nullptr);
   EXPECT_EQ(frame_->DeviceTree().NodeCount(), 19);
   EXPECT_EQ(frame_->MessageLog().LineCount(), 0);

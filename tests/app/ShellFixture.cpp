@@ -151,6 +151,12 @@ void ShellTest::TypeIntoPage(int id, const QString& text) {
   QTest::keyClick(line, Qt::Key_Return);
 }
 
+QString ShellTest::PageText(int id) const {
+  const config::PropertyItemRow* row = config::FindItemById(id);
+  auto* edit = row != nullptr ? dynamic_cast<ui::CEditPropertyItem*>(frame_->Page().ItemFor(*row)) : nullptr;
+  return edit != nullptr && edit->GetLineEdit() != nullptr ? edit->GetLineEdit()->text() : QString();
+}
+
 app::DeviceNode* ShellTest::NodeFor(std::size_t encoderIndex) const {
   const std::string text = fleet_->Encoder(encoderIndex).AddressText();
   return frame_->DeviceTree().FindDeviceNode(nullptr, QString::fromStdString(text));

@@ -89,6 +89,8 @@ class ShellTest : public ::testing::Test {
   void Select(app::DeviceNode& node);
   // Opens the page row's editor with a click, types over what it holds and presses Enter.
   void TypeIntoPage(int id, const QString& text);
+  // What the page's text row shows.
+  [[nodiscard]] QString PageText(int id) const;
   [[nodiscard]] app::DeviceNode* NodeFor(std::size_t encoderIndex) const;
   [[nodiscard]] std::filesystem::path Document(const char* name) const { return folder_ / name; }
 
