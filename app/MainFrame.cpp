@@ -139,6 +139,8 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 void CMainFrame::CreateMenus() {
+  menuBar()->setObjectName("menuBar");
+  menuBar()->setAccessibleName("Menu bar");
   for (const Popup& popup : kMainMenu) {
     QMenu* menu = menuBar()->addMenu(QString::fromLatin1(popup.title));
     menu->setObjectName(popup.objectName);
