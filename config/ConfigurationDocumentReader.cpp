@@ -14,6 +14,7 @@
 #include "config/DecimalText.h"
 #include "config/DocumentLayout.h"
 #include "config/EncoderConfiguration.h"
+#include "config/NestingGuard.h"
 #include "config/RecordFields.h"
 #include "platform/Ipv4Text.h"
 
@@ -27,36 +28,6 @@ constexpr std::size_t kParserOverreadPadding = 4;
 // The parser recurses once per level of nesting; the document has four. Far
 // deeper input is refused before parsing, so no stack, however small, runs out.
 constexpr std::size_t kMaxElementDepth = 64;
-
-// Whether elements nest deeper than `limit`, judged by a scan of the tags that
-// steps over comments, CDATA sections, declarations and processing instructions.
-bool NestsDeeperThan(std::string_view text, std::size_t limit) {
-  constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kSkipped{{
-      {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}, {"<!", ">"}}};
-  std::size_t depth = 0;
-  std::size_t pos = text.find('<');
-  while (pos != std::string_view::npos) {
-    const std::string_view rest = text.substr(pos);
-    std::string_view closer = ">";
-    for (const auto& [opener, end] : kSkipped) {
-      if (rest.starts_with(opener)) {
-        closer = end;
-        break;
-      }
-    }
-    const std::size_t end = text.find(closer, pos + 1);
-    if (end == std::string_view::npos) return false;  // unterminated: the parser refuses it anyway
-    if (closer == ">" && !rest.starts_with("<!")) {
-      if (rest.starts_with("</")) {
-        depth -= depth > 0 ? 1 : 0;
-      } else if (text[end - 1] != '/' && ++depth > limit) {
-        return true;
-      }
-    }
-    pos = text.find('<', end + closer.size());
-  }
-  return false;
-}
 
 // "\r\n" and a lone "\r" become "\n", on a NUL-padded copy the parser can run off safely.
 std::string NormalisedForParsing(std::string_view bytes) {
@@ -127,8 +98,8 @@ void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConf
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record) {
   if (documentBytes.empty()) return 0;
 
-  if (NestsDeeperThan(documentBytes, kMaxElementDepth)) return 0;
   const std::string text = NormalisedForParsing(documentBytes);
+  if (NestsDeeperThan(text, kMaxElementDepth)) return 0;  // judged on exactly what the parser gets
   TiXmlDocument document;
   // Unknown encoding lets the declaration decide: GB2312 makes TinyXML pass every byte through as it is.
   document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);

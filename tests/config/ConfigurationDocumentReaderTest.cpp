@@ -7,6 +7,7 @@
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
+#include "support/SmallStack.h"
 #include "tests/config/DocumentSamples.h"
 
 namespace kestrine::config {
@@ -87,6 +88,36 @@ TEST(ConfigurationDocumentReaderTest, AbsurdNestingIsRefusedBeforeTheParserRecur
                            nested(100, "<c/>", "") + "<system><restart>true</restart></system>";
   EXPECT_EQ(LoadConfigurationDocument(Document(flat), record), 1);
   EXPECT_EQ(record.restart, 1);
+}
+
+// Documents that nest deep only by the parser's own way of reading them, each on
+// the stack a secondary thread gets on some platforms: parsed, any of them would
+// overflow it, so each must be refused before the parser runs.
+TEST(ConfigurationDocumentReaderTest, NestingHiddenFromASimplerScanIsRefusedToo) {
+  const auto repeated = [](std::size_t times, std::string_view piece) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) text += piece;
+    return text;
+  };
+  const std::vector<std::string> walkArounds{
+      // A node that TinyXML ends at the first '>', where a scan looks for "?>"; under 10000 bytes.
+      "<?x><tavrix>" + repeated(3320, "<a>"),
+      // A "/>" inside an attribute value does not end the tag.
+      Document(repeated(3000, "<a x=\"/>\">")),
+      // A character reference runs to its ';' and swallows the end tag in between.
+      Document(repeated(700, "<a>&#x</a>x1;")),
+      // In UTF-8 a lead byte swallows the "</" after it.
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tavrix>" + repeated(1500, "<a>\xE0</a>"),
+      // An encoding named through a character reference is UTF-8 all the same.
+      "<?xml encoding=\"UTF&#45;8\"?><tavrix>" + repeated(1500, "<a>\xE0</a>"),
+  };
+  for (const std::string& document : walkArounds) {
+    EncoderConfiguration record = UntouchedRecord();
+    int result = -1;
+    test::RunOnStackOf(512 * 1024, [&] { result = LoadConfigurationDocument(document, record); });
+    EXPECT_EQ(result, 0) << document.substr(0, 60);
+    EXPECT_EQ(ChangedFields(UntouchedRecord(), record), Names{});
+  }
 }
 
 TEST(ConfigurationDocumentReaderTest, RootWithoutGroupsIsAcceptedAndChangesNothing) {
