@@ -2,6 +2,12 @@
 // the record exactly as it was; accepted ones may change a field only to a value
 // that depends on the document alone, which shows up a text that ran over into
 // its neighbour even though the whole record stays inside its own memory.
+// Everything runs on a 256 KiB stack, so a document that slips past the nesting
+// guard crashes the parser here; and the guard's count is held against the
+// depth TinyXML really builds.
+#include <tinyxml.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,8 +15,10 @@
 
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
+#include "config/NestingGuard.h"
 #include "config/RecordFields.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/SmallStackWorker.h"
 
 namespace {
 
@@ -63,10 +71,29 @@ bool SameField(const RecordField& field, const EncoderConfiguration& a, const En
   return false;
 }
 
-}  // namespace
+constexpr std::size_t kStackBytes = 256 * 1024;
+constexpr std::size_t kDepthLimit = 64;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view document(reinterpret_cast<const char*>(data), size);
+std::size_t TreeDepth(const TiXmlNode& node) {
+  std::size_t deepest = 0;
+  for (const TiXmlNode* child = node.FirstChild(); child != nullptr; child = child->NextSibling()) {
+    deepest = std::max(deepest, TreeDepth(*child));
+  }
+  return node.ToElement() != nullptr ? deepest + 1 : deepest;
+}
+
+// The guard counts, without parsing, exactly the levels TinyXML builds; beyond
+// its limit TinyXML is not run at all.
+void CheckNestingCount(std::string_view document) {
+  const std::string text = std::string(document) + std::string(4, '\0');
+  const std::size_t counted = kestrine::config::ParserNestingDepth(text, kDepthLimit);
+  if (counted > kDepthLimit) return;
+  TiXmlDocument parsed;
+  parsed.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+  Require(TreeDepth(parsed) == counted, "the guard counts the levels TinyXML builds");
+}
+
+void CheckDocument(std::string_view document) {
   const EncoderConfiguration zeroStart{};
   const EncoderConfiguration patternStart = Patterned();
   EncoderConfiguration fromZero = zeroStart;
@@ -81,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the reader leaves configurationRead to its caller");
   if (zeroResult == 0) {
     Require(fromZero == zeroStart && fromPattern == patternStart, "a refused document changes nothing");
-    return 0;
+    return;
   }
   Require(TextFieldsAreSound(fromZero, zeroStart) && TextFieldsAreSound(fromPattern, patternStart),
           "texts are cut to their field, terminated and zero-filled");
@@ -93,5 +120,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What was read can always be written back within the writer's 10000-byte buffer.
   const std::string written = kestrine::config::BuildConfigurationDocument(fromPattern);
   Require(written.size() < 10000, "the written document fits its buffer");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static kestrine::fuzz::SmallStackWorker worker(kStackBytes);
+  const std::string_view document(reinterpret_cast<const char*>(data), size);
+  worker.Run([document] {
+    CheckNestingCount(document);
+    CheckDocument(document);
+  });
   return 0;
 }
