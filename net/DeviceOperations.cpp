@@ -161,7 +161,7 @@ DocumentRead DeviceOperations::ReadConfigurationDocument(config::EncoderConfigur
   if (read.fetch.failure == ReadFailure::Connection) read.result = OperationResult::Unreachable;
   if (read.fetch.failure != ReadFailure::None) return read;
 
-  KeepDocument(kReceivedDocumentFile, read.fetch.document, false);
+  KeepDocument(kReceivedDocumentFile, read.fetch.document, true);  // it holds the password too
   if (config::LoadConfigurationDocument(read.fetch.document, entry) != 0) {
     entry.configurationRead = 1;
     read.result = OperationResult::Success;

@@ -2,15 +2,20 @@
 
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace kestrine::platform {
 
 enum class FileAccess { Shared, OwnerOnly };
 
 // Replaces the file whole: the bytes go to a temporary file beside it, which is
-// then renamed over it, so a reader never sees half a file. OwnerOnly files are
-// readable by their owner alone where the platform has such permissions.
-// Returns false (and leaves any old file as it was) when it cannot be written.
-bool ReplaceFile(const std::filesystem::path& path, std::string_view bytes, FileAccess access);
+// synced to the disk and then renamed over it, so a reader never sees half a
+// file and a crash leaves either the old file or the new one. OwnerOnly files
+// are readable by their owner alone where the platform has such permissions,
+// whatever the umask and whatever the old file allowed.
+// Returns false (and leaves any old file as it was) when it cannot be written;
+// `reason`, when given, then says why.
+bool ReplaceFile(const std::filesystem::path& path, std::string_view bytes, FileAccess access,
+                 std::error_code* reason = nullptr);
 
 }  // namespace kestrine::platform

@@ -299,6 +299,14 @@ std::uint16_t Socket::LocalPort() const {
   return ntohs(sa.sin_port);
 }
 
+std::error_code LastSocketError() {
+#ifdef _WIN32
+  return std::error_code(WSAGetLastError(), std::system_category());
+#else
+  return std::error_code(errno, std::generic_category());
+#endif
+}
+
 bool StartSocketLayer() {
 #ifdef _WIN32
   static const bool started = [] {

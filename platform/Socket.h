@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <system_error>
 
 #include "platform/Wait.h"
 
@@ -87,6 +88,9 @@ class Socket final {
   static constexpr NativeSocket kInvalid = -1;
 #endif
 };
+
+// Why the last socket call of this thread failed; read it right after the failure.
+[[nodiscard]] std::error_code LastSocketError();
 
 // Starts the platform's socket layer once per process; false if it cannot start.
 bool StartSocketLayer();

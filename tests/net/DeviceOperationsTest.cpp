@@ -6,6 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "config/ConfigurationDocument.h"
 #include "net/ControlConnection.h"
 #include "net/OperatorFeedback.h"
@@ -138,6 +142,20 @@ TEST_F(ReadConfiguration, AnAnsweringEncoderFillsTheRecordAndKeepsTheDocument) {
   EXPECT_TRUE(feedback_.messages.empty());
   EXPECT_FALSE(feedback_.log.empty());  // the ring came with the reachability check
 }
+
+#ifndef _WIN32
+// The document carries the encoder's password in clear.
+TEST_F(ReadConfiguration, TheReceivedDocumentIsForItsOwnerAlone) {
+  std::ofstream(FileInFolder(kReceivedDocumentFile)) << "old";
+  std::filesystem::permissions(FileInFolder(kReceivedDocumentFile), std::filesystem::perms::all);
+  const ::mode_t umask = ::umask(0);
+  Read();
+  ::umask(umask);
+  EXPECT_EQ(ReadFile(FileInFolder(kReceivedDocumentFile)), Encoder().ConfigurationDocument());
+  EXPECT_EQ(std::filesystem::status(FileInFolder(kReceivedDocumentFile)).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+#endif
 
 TEST_F(ReadConfiguration, ARefusingEncoderShowsBothStagesAndTheGreyImage) {
   Encoder().SetRefuseConnections(true);

@@ -42,7 +42,8 @@ TEST_F(FileReplaceTest, ReplacesTheWholeFileAndLeavesNoTemporary) {
 #ifndef _WIN32
 TEST_F(FileReplaceTest, OwnerOnlyFilesAreReadableByTheOwnerAlone) {
   const fs::path file = dir_ / "out.xml";
-  ASSERT_TRUE(ReplaceFile(file, "secret", FileAccess::OwnerOnly));
+  ASSERT_TRUE(ReplaceFile(file, "shared", FileAccess::Shared));
+  ASSERT_TRUE(ReplaceFile(file, "secret", FileAccess::OwnerOnly));  // the old file's permissions do not carry over
   const auto perms = fs::status(file).permissions();
   EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
   EXPECT_NE(perms & fs::perms::owner_read, fs::perms::none);
@@ -50,7 +51,9 @@ TEST_F(FileReplaceTest, OwnerOnlyFilesAreReadableByTheOwnerAlone) {
 #endif
 
 TEST_F(FileReplaceTest, AnUnwritablePlaceFailsWithoutTouchingAnything) {
-  EXPECT_FALSE(ReplaceFile(dir_ / "missing" / "in.xml", "x", FileAccess::Shared));
+  std::error_code reason;
+  EXPECT_FALSE(ReplaceFile(dir_ / "missing" / "in.xml", "x", FileAccess::Shared, &reason));
+  EXPECT_EQ(reason, std::errc::no_such_file_or_directory);
   EXPECT_TRUE(fs::is_empty(dir_));
 }
 
