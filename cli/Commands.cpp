@@ -1,17 +1,19 @@
 #include "cli/Commands.h"
 
-#include <fstream>
 #include <iostream>
 #include <set>
+#include <system_error>
 
 #include "cli/ConsoleFeedback.h"
 #include "cli/FleetRunner.h"
+#include "cli/HumanText.h"
 #include "cli/RecordPrinter.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "config/PageFlags.h"
 #include "net/DeviceOperations.h"
 #include "net/Discovery.h"
+#include "platform/FileReplace.h"
 #include "platform/Ipv4Text.h"
 
 namespace kestrine::cli {
@@ -77,11 +79,18 @@ int RunDiscover(const GlobalOptions& options, std::uint32_t broadcast, Streams s
   JobOutput output;
   ConsoleFeedback feedback(output, "", "");
   std::set<std::string> seen;
-  net::SearchDevices(broadcast, options.network, feedback, [&](const std::string& address) {
-    if (seen.insert(address).second) streams.out << address << '\n' << std::flush;
-  });
+  const net::SearchSummary summary =
+      net::SearchDevices(broadcast, options.network, feedback, [&](const std::string& address) {
+        if (seen.insert(address).second) streams.out << HumanText(address) << '\n' << std::flush;
+      });
   for (const JobOutput::Line& line : output.lines) {
     (line.stream == Stream::Out ? streams.out : streams.err) << line.text << '\n';
+  }
+  if (!summary.requestSent) {
+    // An empty list would read as "no encoder answered"; nobody was even asked.
+    streams.err << "Search request could not be sent to " << platform::FormatIpv4(platform::HostToNetwork32(broadcast))
+                << ":" << options.network.discoveryPort << ": " << summary.sendError.message() << '\n';
+    return kExitFailed;
   }
   return kExitSuccess;
 }
@@ -116,11 +125,10 @@ int RunRead(const GlobalOptions& options, const Target& target, const std::optio
     streams.out.flush();
     return ExitFor(static_cast<bool>(streams.out));
   }
-  std::ofstream file(*outputFile, std::ios::binary | std::ios::trunc);
-  file.write(document->data(), static_cast<std::streamsize>(document->size()));
-  file.close();
-  if (!file) {
-    streams.err << "Cannot write " << *outputFile << '\n';
+  // The document holds the encoder's password: owner-only, and never half written.
+  std::error_code reason;
+  if (!platform::ReplaceFile(*outputFile, *document, platform::FileAccess::OwnerOnly, &reason)) {
+    streams.err << "Cannot write " << HumanText(*outputFile) << ": " << reason.message() << '\n';
     return kExitFailed;
   }
   return kExitSuccess;

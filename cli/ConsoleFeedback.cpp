@@ -2,13 +2,16 @@
 
 #include <utility>
 
+#include "cli/HumanText.h"
+
 namespace kestrine::cli {
 
 void JobOutput::Print(Stream stream, std::string_view prefix, std::string_view text) {
-  // Some of the system's texts carry their own line feed; a line gets exactly one.
+  // Some of the system's texts carry their own line feed; a line gets exactly one,
+  // and any other control byte (an encoder's text passes here too) is shown escaped.
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   std::string line(prefix);
-  line += text;
+  line += HumanText(text);
   lines.push_back({stream, std::move(line)});
 }
 

@@ -2,10 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/Commands.h"
@@ -24,12 +26,14 @@ struct MillisecondOptions {
   long long receiveTimeout = net::Timings{}.receiveTimeout.count();
   long long connectTimeout = net::Timings{}.connectTimeout.count();
   long long discoveryWindow = net::Timings{}.discoveryWindow.count();
+  long long replyLimit = net::Timings{}.replyLimit.count();
 
   void ApplyTo(net::Timings& timings) const {
     timings.exchangeDelay = std::chrono::milliseconds(exchangeDelay);
     timings.receiveTimeout = std::chrono::milliseconds(receiveTimeout);
     timings.connectTimeout = std::chrono::milliseconds(connectTimeout);
     timings.discoveryWindow = std::chrono::milliseconds(discoveryWindow);
+    timings.replyLimit = std::chrono::milliseconds(replyLimit);
   }
 };
 
@@ -75,6 +79,9 @@ void AddGlobalOptions(CLI::App& app, Arguments& a) {
       ->default_val(a.timings.receiveTimeout)->check(CLI::Range(1LL, kLongestWaitMs));
   app.add_option("--connect-timeout", a.timings.connectTimeout, "longest wait for a TCP connect (ms)")
       ->default_val(a.timings.connectTimeout)->check(CLI::Range(1LL, kLongestWaitMs));
+  app.add_option("--reply-limit", a.timings.replyLimit,
+                 "longest wait for the whole of one reply, however slowly it trickles in (ms)")
+      ->default_val(a.timings.replyLimit)->check(CLI::Range(1LL, kLongestWaitMs));
   app.add_option("--jobs", a.options.jobs, "encoders worked on at once")
       ->default_val(a.options.jobs)->check(CLI::Range(1, 100000));
 }
@@ -122,6 +129,17 @@ int Dispatch(const Subcommands& c, const Arguments& a, Streams streams) {
   return kExitUsage;
 }
 
+// A command whose output went nowhere (a full disk, a closed pipe) has not done its job.
+int CheckedOutput(int status, std::ostream& out, std::ostream& err) {
+  errno = 0;
+  if (out.flush()) return status;
+  const int error = errno;
+  err << "kestrinectl: standard output could not be written";
+  if (error != 0) err << ": " << std::generic_category().message(error);
+  err << '\n';
+  return kExitFailed;
+}
+
 }  // namespace
 
 int RunKestrinectl(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -146,7 +164,7 @@ int RunKestrinectl(int argc, const char* const* argv, std::ostream& out, std::os
     return kExitFailed;
   }
   try {
-    return Dispatch(commands, arguments, Streams{out, err});
+    return CheckedOutput(Dispatch(commands, arguments, Streams{out, err}), out, err);
   } catch (const UsageError& e) {
     err << "kestrinectl: " << e.what() << '\n';
     return kExitUsage;

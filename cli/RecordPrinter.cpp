@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "cli/HumanText.h"
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
 #include "config/TextEncoding.h"
@@ -76,7 +77,7 @@ std::string JsonString(std::string_view bytes) {
 std::string FormatRecordLines(const config::EncoderConfiguration& record) {
   std::string out;
   for (const config::RecordField& field : config::RecordFields()) {
-    out.append(field.name).append("=").append(config::FormatFieldValue(field, record)).append("\n");
+    out.append(field.name).append("=").append(HumanText(config::FormatFieldValue(field, record))).append("\n");
   }
   return out;
 }

@@ -10,7 +10,8 @@ struct EncoderConfiguration;
 namespace kestrine::cli {
 
 // One "field=value" line per record field, in record order: numbers in
-// decimal, addresses dotted, texts as stored (bytes unchanged).
+// decimal, addresses dotted, texts as stored (bytes unchanged) but for control
+// bytes, which are shown escaped (HumanText), so a text never adds a line.
 [[nodiscard]] std::string FormatRecordLines(const config::EncoderConfiguration& record);
 
 // The same fields as one JSON object: numbers as numbers, addresses and texts as strings.

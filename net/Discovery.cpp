@@ -24,12 +24,19 @@ SearchSummary SearchDevices(std::uint32_t broadcastAddress, const NetworkSetting
                             const DeviceFound& found) {
   SearchSummary summary;
   platform::Socket socket = platform::Socket::CreateDatagram();
+  if (!socket.IsValid()) {
+    summary.sendError = platform::LastSocketError();
+    return summary;
+  }
   // Refused, the broadcast send below fails and says so.
   (void)socket.SetBroadcast(true);
   summary.receiveBufferEnlarged = socket.SetReceiveBufferSize(kDiscoveryReceiveBuffer) &&
                                   socket.ReceiveBufferSize() >= kEnoughDiscoveryReceiveBuffer;
   const Bytes request = EncodeSearchRequest();
-  if (!socket.SendTo(request, platform::HostToNetwork32(broadcastAddress), settings.discoveryPort)) return summary;
+  if (!socket.SendTo(request, platform::HostToNetwork32(broadcastAddress), settings.discoveryPort)) {
+    summary.sendError = platform::LastSocketError();
+    return summary;
+  }
   summary.requestSent = true;
 
   WaitScope wait(feedback);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "net/Timings.h"
 
@@ -18,6 +19,7 @@ using DeviceFound = std::function<void(const std::string& address)>;
 
 struct SearchSummary {
   bool requestSent = false;
+  std::error_code sendError;  // why the request could not be sent
   std::size_t accepted = 0;  // replies handed on
   std::size_t ignored = 0;   // datagrams that were not well-formed encoder replies
   // False when the system kept the receive buffer below kEnoughDiscoveryReceiveBuffer:

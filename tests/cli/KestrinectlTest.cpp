@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <sstream>
+#include <streambuf>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "cli/RecordPrinter.h"
@@ -277,6 +283,100 @@ TEST_F(Kestrinectl, GlobalOptionsMayFollowTheCommand) {
   const Result result = Run({"messages", Address(0), "--jobs", "1", "--connect-timeout", "2000"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "late\n");
+}
+
+// ---- What a hostile encoder or a hostile place cannot make the command line do ----
+
+// Standard output on a full disk: every write fails.
+class FullDisk final : public std::streambuf {
+ protected:
+  int_type overflow(int_type) override { return traits_type::eof(); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST_F(Kestrinectl, EncoderTextNeverForgesLinesOrSteersTheTerminal) {
+  Encoder(0).SetMessageRing(0, {"\x1b]0;owned\x07\x1b[2J", "one\nADDR: forged", "tab\there \x7f\xb2\xe2", "", "", "",
+                                 "", "", "", ""});
+  const Result messages = Run({"messages", Address(0)});
+  EXPECT_EQ(messages.status, 0);
+  EXPECT_EQ(messages.out, "\\x1b]0;owned\\x07\\x1b[2J\none\\nADDR: forged\ntab\\there \\x7f\xb2\xe2\n");
+
+  std::string document = Encoder(1).ConfigurationDocument();
+  const std::string name = "<prg_name>";
+  document.insert(document.find(name) + name.size(), "News&#10;old_password=LLLLLLLL&#13;");
+  sim::ReplyFaults hostile;
+  hostile.rawReply = net::EncodeConfigurationReply(document);
+  Encoder(1).SetReplyFaults(net::CMD_GETXML, hostile);
+  const Result shown = Run({"show", Address(1)});
+  EXPECT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.out.find("\nprg_name=News\\nold_password=LLLLLLLL\\r"), std::string::npos) << shown.out;
+  EXPECT_EQ(std::count(shown.out.begin(), shown.out.end(), '\n'), 39);
+  EXPECT_NE(Run({"show", "--json", Address(1)}).out.find("\"News\\nold_password=LLLLLLLL\\r"), std::string::npos);
+}
+
+TEST_F(Kestrinectl, OutputThatCannotBeWrittenFailsTheCommand) {
+  FullDisk full;
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"show", Address(0)},
+                                               std::vector<std::string>{"read", Address(0)},
+                                               std::vector<std::string>{"set", Address(0), "--password",
+                                                                        Encoder(0).Password()}}) {
+    std::vector<std::string> all{"kestrinectl", "--port", std::to_string(Encoder(0).ControlPort()),
+                                 "--exchange-delay", "5", "--receive-timeout", "1000"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<const char*> argv;
+    for (const std::string& arg : all) argv.push_back(arg.c_str());
+    std::ostream out(&full);
+    std::ostringstream err;
+    EXPECT_EQ(RunKestrinectl(static_cast<int>(argv.size()), argv.data(), out, err), 1) << args[0];
+    EXPECT_NE(err.str().find("kestrinectl: standard output could not be written"), std::string::npos) << err.str();
+  }
+}
+
+TEST_F(Kestrinectl, ReadKeepsTheDocumentToItsOwnerAndSaysWhyItCannot) {
+  const auto file = std::filesystem::temp_directory_path() / ("kestrinectl-private-" + std::to_string(::getpid()));
+  std::ofstream(file) << "old";
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+  const ::mode_t umask = ::umask(0);
+  const Result result = Run({"read", Address(0), "-o", file.string()});
+  ::umask(umask);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  std::filesystem::remove(file);
+
+  const Result missing = Run({"read", Address(0), "-o", (file / "in.xml").string()});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "Cannot write " + (file / "in.xml").string() + ": No such file or directory\n");
+}
+
+TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
+  sim::ReplyFaults trickle;
+  trickle.segmentSize = 8;
+  trickle.segmentGap = std::chrono::milliseconds(40);
+  Encoder(0).SetReplyFaults(net::CMD_GETXML, trickle);
+  const Result cut = Run({"read", Address(0), "--reply-limit", "200"});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.err.find("Configuration reply ended before its"), std::string::npos) << cut.err;
+  EXPECT_NE(Run({"--help"}).out.find("--reply-limit"), std::string::npos);
+}
+
+// Nobody can be asked when no socket can be had: not the same as nobody answering.
+[[noreturn]] void DiscoverWithoutAnyFileLeft() {
+  const rlimit none{0, 0};
+  ::setrlimit(RLIMIT_NOFILE, &none);
+  const std::vector<const char*> argv{"kestrinectl", "discover", "127.255.255.255", "--window", "50"};
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunKestrinectl(static_cast<int>(argv.size()), argv.data(), out, err);
+  std::cerr << err.str();
+  std::exit(status);
+}
+
+TEST(KestrinectlDiscover, ARequestThatCannotBeSentFailsWithItsReason) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(DiscoverWithoutAnyFileLeft(), ::testing::ExitedWithCode(1),
+              "Search request could not be sent to 127.255.255.255:8888: .+");
 }
 
 }  // namespace
