@@ -62,6 +62,10 @@ def search_reply(address, device_type=6):
     return body + bytes([sum(body) % 256])
 
 
+def datagrams(*items, fix_checksums=0):
+    return bytes([fix_checksums]) + b''.join(struct.pack('<H', len(d)) + d for d in items)
+
+
 def write(folder, name, data):
     path = os.path.join(HERE, 'corpus', folder)
     os.makedirs(path, exist_ok=True)
@@ -72,8 +76,20 @@ def write(folder, name, data):
 ring = ['%04d Event %d' % (i, i) for i in range(10)]
 write('config_document', 'encoder', DOCUMENT)
 write('config_document', 'utf8', UTF8_DOCUMENT)
-write('search_reply', 'valid', search_reply([127, 0, 0, 5]))
-write('search_reply', 'long', search_reply([10, 0, 0, 9]) + b'\x01\x02\x03')
+# Nesting that only TinyXML's own way of ending nodes reveals.
+write('config_document', 'nesting-unknown-node', b'<?x><tavrix>' + b'<a>' * 70)
+write('config_document', 'nesting-attribute', b'<tavrix>' + b'<a x="/>">' * 70)
+write('config_document', 'nesting-entity', b'<tavrix>' + b'<a>&#x</a>x1;' * 70)
+write('config_document', 'nesting-utf8', b'<?xml encoding="UTF&#45;8"?><tavrix>' + b'<a>\xe0</a>' * 70)
+write('search_reply', 'valid', datagrams(search_reply([127, 0, 0, 5])))
+write('search_reply', 'long', datagrams(search_reply([10, 0, 0, 9])[:-1] + b'\x01\x02\x03\x00', fix_checksums=1))
+# Its first 1000 bytes are a reply, which is all the receive call keeps.
+OVERSIZED = search_reply([127, 0, 0, 9])[:-1] + bytes(991)
+OVERSIZED += bytes([sum(OVERSIZED) % 256]) + b'\x55' * 500
+write('search_reply', 'oversized', datagrams(OVERSIZED))
+write('search_reply', 'mixed', datagrams(search_reply([127, 0, 0, 6]), search_reply([127, 0, 0, 7], 7),
+                                         search_reply([127, 0, 0, 8])[:8], b'\xe9\x03\x06\x00\xf2',
+                                         bytes(20) + b'\x06\x00', fix_checksums=0x10))
 write('device_replies', 'query', device_input(0, 255, message_reply(3, ring)))
 write('device_replies', 'query-pieces', device_input(16, 7, message_reply(0, ring[:5] + [''] * 5)))
 write('device_replies', 'fetch', device_input(1, 255, configuration_reply(DOCUMENT)))

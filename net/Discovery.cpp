@@ -46,17 +46,21 @@ SearchSummary SearchDevices(std::uint32_t broadcastAddress, const NetworkSetting
   while (!window.Expired()) {
     // A timeout only lets the loop look at the clock; it never waits past the window.
     const auto slice = std::clamp(window.Remaining(), std::chrono::milliseconds{1}, settings.timings.receiveTimeout);
-    const platform::Received got = socket.ReceiveFrom(buffer, slice, keepAlive);
-    if (got.status != platform::ReceiveStatus::Data) continue;
-    const auto address = DecodeSearchReply(std::span(buffer).first(got.count));
-    if (!address) {
-      ++summary.ignored;
-      continue;
-    }
-    ++summary.accepted;
-    found(platform::FormatIpv4(*address));
+    TakeSearchDatagram(socket.ReceiveFrom(buffer, slice, keepAlive), buffer, summary, found);
   }
   return summary;
+}
+
+void TakeSearchDatagram(const platform::Received& got, std::span<const std::byte> buffer, SearchSummary& summary,
+                        const DeviceFound& found) {
+  if (got.status != platform::ReceiveStatus::Data) return;
+  const auto address = DecodeSearchReply(buffer.first(std::min(got.count, buffer.size())));
+  if (!address) {
+    ++summary.ignored;
+    return;
+  }
+  ++summary.accepted;
+  found(platform::FormatIpv4(*address));
 }
 
 std::optional<std::uint32_t> ProposedBroadcastAddress() {

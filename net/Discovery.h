@@ -4,10 +4,15 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 
 #include "net/Timings.h"
+
+namespace kestrine::platform {
+struct Received;
+}
 
 namespace kestrine::net {
 
@@ -38,6 +43,13 @@ inline constexpr int kEnoughDiscoveryReceiveBuffer = 1024 * 1024;
 // discovery window. Shows no message; a request that cannot be sent ends it silently.
 SearchSummary SearchDevices(std::uint32_t broadcastAddress, const NetworkSettings& settings, OperatorFeedback& feedback,
                             const DeviceFound& found);
+
+// One receive of the search loop, as the loop takes it: a datagram that is a
+// well-formed encoder reply, judged on the bytes the receive call stored (a longer
+// one is cut to the buffer), is handed on; any other datagram is counted as
+// ignored; a receive that brought no datagram changes nothing.
+void TakeSearchDatagram(const platform::Received& got, std::span<const std::byte> buffer, SearchSummary& summary,
+                        const DeviceFound& found);
 
 // The broadcast address offered for a search: this host's first address with
 // 255 as its last byte (host order). None when the host name does not resolve.

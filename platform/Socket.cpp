@@ -218,9 +218,16 @@ Received Socket::ReceiveFrom(std::span<std::byte> buffer, std::chrono::milliseco
   SockLen fromLength = sizeof from;
   const auto n = ::recvfrom(handle_, reinterpret_cast<char*>(buffer.data()), static_cast<int>(buffer.size()), 0,
                             reinterpret_cast<sockaddr*>(&from), &fromLength);
-  if (n >= 0) {
+#ifdef _WIN32
+  // Winsock fills the buffer with the start of a longer datagram but calls it an error;
+  // elsewhere the datagram is simply cut, and so it is here too.
+  const bool cut = n < 0 && WSAGetLastError() == WSAEMSGSIZE;
+#else
+  const bool cut = false;
+#endif
+  if (n >= 0 || cut) {
     result.status = ReceiveStatus::Data;
-    result.count = static_cast<std::size_t>(n);
+    result.count = cut ? buffer.size() : static_cast<std::size_t>(n);
     result.fromAddress = from.sin_addr.s_addr;
     result.fromPort = ntohs(from.sin_port);
   }
