@@ -44,7 +44,10 @@ SetPlan PlanSet(const SetArguments& arguments) {
 class EncoderSetJob final {
  public:
   EncoderSetJob(const GlobalOptions& options, const SetPlan& plan, const Target& target, JobOutput& output)
-      : plan_(plan), feedback_(output, target.text + ": ", target.text + ": "), operations_(options.network, feedback_) {
+      : plan_(plan),
+        address_(target.address),
+        feedback_(output, target.text + ": ", target.text + ": "),
+        operations_(options.network, feedback_) {
     record_.ipAddr = target.address;
   }
 
@@ -62,7 +65,8 @@ class EncoderSetJob final {
     if (!Apply(config::item_id::kNewPassword, config::EditorValue::Text(plan_.newPassword))) return false;
     const config::PasswordEntries entries = page_.PasswordRowsFilled();
     const net::WriteRequest request{entries.currentGiven, entries.newGiven};
-    return operations_.SendConfiguration(record_, page_.Flags(), request) == net::OperationResult::Success;
+    // To the address the operator named, whatever the encoder's document says its address is.
+    return operations_.SendConfiguration(record_, page_.Flags(), request, address_) == net::OperationResult::Success;
   }
 
  private:
@@ -90,6 +94,7 @@ class EncoderSetJob final {
   }
 
   const SetPlan& plan_;
+  std::uint32_t address_;
   ConsoleFeedback feedback_;
   net::DeviceOperations operations_;
   config::EncoderConfiguration record_;

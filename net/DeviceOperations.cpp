@@ -55,6 +55,7 @@ bool IsPasswordError(const ResultText& text) {
 struct DeviceOperations::WriteResult {
   bool opened = false;     // the connection was opened
   bool exchanged = false;  // and the document sent
+  bool whole = false;      // the answer to the write (command word 1003), its text exactly rlen bytes
   ResultText text{};
 };
 
@@ -156,8 +157,13 @@ ConfigurationFetch DeviceOperations::FetchConfigurationDocument(std::uint32_t ip
 
 DocumentRead DeviceOperations::ReadConfigurationDocument(config::EncoderConfiguration& entry,
                                                          config::PageFlags& flags) {
+  return ReadDocumentFrom(entry.ipAddr, entry, flags);
+}
+
+DocumentRead DeviceOperations::ReadDocumentFrom(std::uint32_t ipAddr, config::EncoderConfiguration& entry,
+                                                config::PageFlags& flags) {
   flags.passwordAccepted = false;
-  DocumentRead read{OperationResult::Failure, FetchConfigurationDocument(entry.ipAddr)};
+  DocumentRead read{OperationResult::Failure, FetchConfigurationDocument(ipAddr)};
   if (read.fetch.failure == ReadFailure::Connection) read.result = OperationResult::Unreachable;
   if (read.fetch.failure != ReadFailure::None) return read;
 
@@ -202,39 +208,47 @@ DeviceOperations::WriteResult DeviceOperations::ExchangeDocument(std::uint32_t i
   result.exchanged = true;
   connection.AwaitReply();
 
+  // Another command word is no answer to the write; it is reported as one that did not come.
   std::uint32_t cmd = 0;
-  if (!connection.ReceiveUint32(cmd)) Warn(kRecvCmdFailed);
+  const bool answered = connection.ReceiveUint32(cmd) && cmd == CMD_SENDXML;
+  if (!answered) Warn(kRecvCmdFailed);
   std::int32_t length = 0;
   if (!connection.ReceiveInt32(length)) {
     Warn(kRecvRlenFailed);
     return result;
   }
-  // A negative length can never be met; a longer text than the buffer is judged on what the buffer holds.
+  // A negative length can never be met, nor a longer one than the buffer holds: neither text comes whole.
+  const bool fits = length >= 0 && static_cast<std::size_t>(length) <= result.text.size();
   const std::size_t wanted = length < 0 ? 0 : std::min(static_cast<std::size_t>(length), result.text.size());
-  if (length < 0 || connection.ReceiveBody(Writable(result.text), wanted) != wanted) Warn(kRecvRetFailed);
+  const bool cameWhole = fits && connection.ReceiveBody(Writable(result.text), wanted) == wanted;
+  if (!cameWhole) Warn(kRecvRetFailed);
+  result.whole = answered && cameWhole;
   return result;
 }
 
 OperationResult DeviceOperations::SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                                    const WriteRequest& request) {
+                                                    const WriteRequest& request,
+                                                    std::optional<std::uint32_t> destination) {
   if (!PasswordsPresent(entry, request)) return OperationResult::Failure;
   const std::string document = config::BuildConfigurationDocument(entry);
   KeepDocument(kSentDocumentFile, document, true);
 
-  const WriteResult result = ExchangeDocument(entry.ipAddr, document);
+  const std::uint32_t address = destination.value_or(entry.ipAddr);
+  const WriteResult result = ExchangeDocument(address, document);
   if (!result.opened) return OperationResult::Unreachable;
   if (!result.exchanged) return OperationResult::Failure;
-  if (IsSuccess(result.text)) {
+  // Only a whole answer is judged; anything short of one has had its warning and fails.
+  if (result.whole && IsSuccess(result.text)) {
     feedback_.ShowMessage(MessageStyle::Tip, MessageOwner::MainWindow, kWriteSucceeded);
     if (flags.bitrateModified) {
       feedback_.AddLogLine(kBitrateNotice, LogLineKind::ProgramNotice);
       feedback_.Pause(settings_.timings.rereadPause);
-      ReadConfigurationDocument(entry, flags);
+      ReadDocumentFrom(address, entry, flags);
       flags.bitrateModified = false;
     }
     return OperationResult::Success;
   }
-  Warn(IsPasswordError(result.text) ? kPasswordError : kWriteFailed);
+  Warn(result.whole && IsPasswordError(result.text) ? kPasswordError : kWriteFailed);
   return OperationResult::Failure;
 }
 

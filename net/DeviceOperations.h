@@ -86,9 +86,16 @@ class DeviceOperations final {
   OperationResult WriteConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
                                      const WriteRequest& request);
   // The password checks, "out.xml", command 1003, the result judged, and the
-  // re-read after a bitrate change.
+  // re-read after a bitrate change. Success takes the command word 1003 and the
+  // whole result text, "OK" at its start; a reply short of that ends with
+  // "Set Configuration Failed !" after its own warning.
+  // `destination` is where the write and its re-read go; none: the record's
+  // ipAddr, as on the desktop, where a read has replaced it with the address the
+  // encoder reports. The command line gives the address the operator named, so
+  // no encoder's document can send the write, passwords included, elsewhere.
   OperationResult SendConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags,
-                                    const WriteRequest& request);
+                                    const WriteRequest& request,
+                                    std::optional<std::uint32_t> destination = std::nullopt);
 
   // Commands 1005 / 1006: sent, then the connection is closed at once. Success when sent.
   OperationResult StartStreaming(const config::EncoderConfiguration& entry);
@@ -97,6 +104,7 @@ class DeviceOperations final {
  private:
   struct WriteResult;
 
+  DocumentRead ReadDocumentFrom(std::uint32_t ipAddr, config::EncoderConfiguration& entry, config::PageFlags& flags);
   bool PasswordsPresent(const config::EncoderConfiguration& entry, const WriteRequest& request);
   WriteResult ExchangeDocument(std::uint32_t ipAddr, std::string_view document);
   OperationResult SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd);

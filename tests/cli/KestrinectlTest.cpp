@@ -294,6 +294,33 @@ class FullDisk final : public std::streambuf {
   std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
 };
 
+TEST_F(Kestrinectl, SetWritesToTheAddressNamedNotTheOneTheDocumentReports) {
+  config::EncoderConfiguration lying = Encoder(0).Configuration();
+  lying.ipAddr = Encoder(2).Address();
+  Encoder(0).SetConfiguration(lying);
+  const Result result = Run({"set", Address(0), "--password", Encoder(0).Password(), "analog_channel_mode=single"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_SENDXML), 1u);
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_GETXML), 2u);  // the re-read after the bitrate change too
+  EXPECT_EQ(Encoder(2).RequestCount(net::CMD_SENDXML) + Encoder(2).RequestCount(net::CMD_GETXML), 0u);
+}
+
+TEST_F(Kestrinectl, SetCountsOnlyAWholeAnswerAsSuccess) {
+  sim::ReplyFaults cut;
+  cut.writeResultText = "OK";
+  cut.length = 40;
+  Encoder(0).SetReplyFaults(net::CMD_SENDXML, cut);
+  sim::ReplyFaults otherCommand;
+  otherCommand.writeResultText = "OK";
+  otherCommand.cmd = net::CMD_GETXML;
+  Encoder(1).SetReplyFaults(net::CMD_SENDXML, otherCommand);
+  const Result result = Run({"set", Address(0), Address(1), "--password", Encoder(0).Password()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_TRUE(result.out.empty()) << result.out;
+  EXPECT_EQ(result.err, Address(0) + ": Recv sendxml ret failed !\n" + Address(0) + ": Set Configuration Failed !\n" +
+                            Address(1) + ": Recv sendxml cmd failed !\n" + Address(1) + ": Set Configuration Failed !\n");
+}
+
 TEST_F(Kestrinectl, EncoderTextNeverForgesLinesOrSteersTheTerminal) {
   Encoder(0).SetMessageRing(0, {"\x1b]0;owned\x07\x1b[2J", "one\nADDR: forged", "tab\there \x7f\xb2\xe2", "", "", "",
                                  "", "", "", ""});

@@ -313,15 +313,25 @@ TEST_F(WriteConfiguration, MissingPartsOfTheResultAreReportedAndTheTextStillJudg
   EXPECT_EQ(feedback_.messages,
             (std::vector<Message>{Warning(kRecvCmdFailed), Warning(kRecvRlenFailed), Warning(kWriteFailed)}));
 
-  // A text shorter than its length says is judged on what came.
+  // A text shorter than its length says is no answer, whatever its first bytes.
   sim::ReplyFaults shortText;
   shortText.writeResultText = "OK";
   shortText.length = 40;
   Encoder().SetReplyFaults(CMD_SENDXML, shortText);
   feedback_.messages.clear();
-  EXPECT_EQ(Write(), OperationResult::Success);
-  EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), {MessageStyle::Tip,
-                                                       MessageOwner::MainWindow, std::string(kWriteSucceeded)}}));
+  EXPECT_EQ(Write(), OperationResult::Failure);
+  EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), Warning(kWriteFailed)}));
+
+  // Nor is a reply under another command word, or a whole "PASSWORD ERR" under one.
+  for (const std::string text : {"OK", "PASSWORD ERR"}) {
+    sim::ReplyFaults otherCommand;
+    otherCommand.writeResultText = text;
+    otherCommand.cmd = CMD_GETXML;
+    Encoder().SetReplyFaults(CMD_SENDXML, otherCommand);
+    feedback_.messages.clear();
+    EXPECT_EQ(Write(), OperationResult::Failure) << text;
+    EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvCmdFailed), Warning(kWriteFailed)})) << text;
+  }
 
   // A negative length can never be met.
   sim::ReplyFaults negative;
@@ -333,12 +343,17 @@ TEST_F(WriteConfiguration, MissingPartsOfTheResultAreReportedAndTheTextStillJudg
   EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), Warning(kWriteFailed)}));
 }
 
-TEST_F(WriteConfiguration, AnOverlongResultIsJudgedOnWhatTheBufferHolds) {
+TEST_F(WriteConfiguration, AResultLongerThanItsBufferCannotComeWhole) {
   sim::ReplyFaults faults;
   faults.writeResultText = "OK" + std::string(5000, '!');
   Encoder().SetReplyFaults(CMD_SENDXML, faults);
+  EXPECT_EQ(Write(), OperationResult::Failure);
+  EXPECT_EQ(feedback_.messages, (std::vector<Message>{Warning(kRecvRetFailed), Warning(kWriteFailed)}));
+
+  faults.writeResultText = "OK" + std::string(kWriteResultBufferSize - 2, '!');  // exactly fills it
+  Encoder().SetReplyFaults(CMD_SENDXML, faults);
+  feedback_.messages.clear();
   EXPECT_EQ(Write(), OperationResult::Success);
-  EXPECT_EQ(feedback_.MessageTexts(), std::vector<std::string>{std::string(kWriteSucceeded)});
 }
 
 TEST_F(WriteConfiguration, ThePasswordsAreCheckedInOrderBeforeAnythingIsSent) {
@@ -388,6 +403,19 @@ class AddressChange : public SimulatedEncoderTest {
  protected:
   AddressChange() : SimulatedEncoderTest(2) {}
 };
+
+// The command line's write: to the encoder the operator named, whatever address its document reported.
+TEST_F(AddressChange, AWriteWithADestinationGoesThereReReadIncluded) {
+  ASSERT_EQ(Operations().ReadConfigurationDocument(entry_, flags_).result, OperationResult::Success);
+  entry_.ipAddr = Encoder(1).Address();
+  config::StoreText(entry_.new_password, Encoder(0).Password());
+  flags_.bitrateModified = true;
+  EXPECT_EQ(Operations().SendConfiguration(entry_, flags_, {true, true}, Encoder(0).Address()),
+            OperationResult::Success);
+  EXPECT_EQ(Encoder(0).RequestCount(CMD_SENDXML), 1u);
+  EXPECT_EQ(Encoder(0).RequestCount(CMD_GETXML), 2u);
+  EXPECT_EQ(Encoder(1).RequestCount(CMD_SENDXML) + Encoder(1).RequestCount(CMD_GETXML), 0u);
+}
 
 TEST_F(AddressChange, TheNextOperationGoesToTheAddressTheRecordNowHolds) {
   entry_.ipAddr = Encoder(1).Address();
