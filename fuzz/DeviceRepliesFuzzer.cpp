@@ -1,10 +1,14 @@
 // The client side of every reply: a tiny encoder on loopback answers each
 // connection of an operation with fuzzer-chosen bytes, in fuzzer-chosen pieces,
 // and the operation must end, in time, with nothing overrun and no refused
-// document taking effect.
+// document taking effect. A write it reports as done must have had a whole
+// answer (command word 1003, exactly rlen bytes, "OK" first), and the command
+// line's write goes to the address the operator named, not to the one the
+// encoder's document names.
 //
 // Input: [op] [piece] [first reply length, 2 bytes LE] [first reply] [second reply]
-//   op & 7:   0 query, 1 fetch, 2 read, 3 send (write without the check), 4 write, 5 start, 6 stop
+//   op & 7:   0 query, 1 fetch, 2 read, 3 send (write without the check), 4 write, 5 start, 6 stop,
+//             7 the command line's set: read, then send to the address named while the record names another
 //   op & 8:   the page's bitrate flag is set, so an accepted write is read again
 //   op & 16:  the encoder keeps the connection open after its reply, so the client times out
 //   piece:    the reply goes out in pieces of piece + 1 bytes (255: in one piece)
@@ -15,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -152,6 +157,9 @@ class CheckingFeedback final : public net::OperatorFeedback {
   void ShowMessage(net::MessageStyle, net::MessageOwner, std::string_view text) override {
     Tell("message:", text);
     Require(KnownMessages().contains(text), "only the system's own messages are shown");
+    if (text == net::kWriteSucceeded) ++writesDone_;
+    if (text == net::kPasswordError) ++passwordErrors_;
+    if (text == net::kConnectFailed) ++connectsFailed_;
   }
   void ClearLog() override {
     Tell("clear log");
@@ -178,8 +186,14 @@ class CheckingFeedback final : public net::OperatorFeedback {
   void Pause(std::chrono::milliseconds) override {}
 
   [[nodiscard]] int WaitDepth() const { return waitDepth_; }
+  [[nodiscard]] int WritesDone() const { return writesDone_; }
+  [[nodiscard]] int PasswordErrors() const { return passwordErrors_; }
+  [[nodiscard]] int ConnectsFailed() const { return connectsFailed_; }
 
  private:
+  int writesDone_ = 0;
+  int passwordErrors_ = 0;
+  int connectsFailed_ = 0;
   std::size_t ringLines_ = 0;
   int waitDepth_ = 0;
   const kestrine::config::EncoderConfiguration* entry_ = nullptr;
@@ -193,6 +207,29 @@ kestrine::config::EncoderConfiguration Entry() {
   kestrine::config::StoreText(entry.new_password, "DDDDDDDD");
   entry.mux_bitrate = 4000;
   return entry;
+}
+
+// The answer to a write exactly as the encoder sent it: whole when its command
+// word is 1003 and its text came to the full rlen bytes (which fit the 2000-byte buffer).
+std::optional<std::string> WholeWriteAnswer(const net::Bytes& reply) {
+  if (reply.size() < net::kRequestHeaderSize) return std::nullopt;
+  const std::span<const std::byte> bytes(reply);
+  if (net::GetLe32(bytes.subspan<0, 4>()) != net::CMD_SENDXML) return std::nullopt;
+  const auto length = static_cast<std::int32_t>(net::GetLe32(bytes.subspan<4, 4>()));
+  if (length < 0 || static_cast<std::size_t>(length) > net::kWriteResultBufferSize) return std::nullopt;
+  if (reply.size() - net::kRequestHeaderSize < static_cast<std::size_t>(length)) return std::nullopt;
+  const auto* text = reinterpret_cast<const char*>(reply.data() + net::kRequestHeaderSize);
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+void CheckWriteJudgement(const CheckingFeedback& feedback, const net::Bytes& answer) {
+  if (feedback.WritesDone() == 0 && feedback.PasswordErrors() == 0) return;
+  const std::optional<std::string> whole = WholeWriteAnswer(answer);
+  Require(whole.has_value(), "a write is judged only on a whole answer under command word 1003");
+  if (feedback.WritesDone() > 0) Require(whole->starts_with("OK"), "a write reported as done was answered OK");
+  if (feedback.PasswordErrors() > 0) {
+    Require(std::string_view(whole->c_str()) == net::kPasswordErrorText, "a password error was answered so");
+  }
 }
 
 void CheckFetch(const net::ConfigurationFetch& fetch) {
@@ -213,10 +250,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t piece = data[1] == 255 ? 1 << 20 : std::size_t{data[1]} + 1;
   const std::size_t firstLength = std::min<std::size_t>(data[2] | (data[3] << 8), size - 4);
   const auto* body = reinterpret_cast<const std::byte*>(data + 4);
-  std::vector<net::Bytes> replies{net::Bytes(body, body + firstLength),
-                                  net::Bytes(body + firstLength, body + (size - 4))};
+  const std::vector<net::Bytes> replies{net::Bytes(body, body + firstLength),
+                                        net::Bytes(body + firstLength, body + (size - 4))};
   const bool keepOpen = (op & 16) != 0;
-  encoder.Prepare(std::move(replies), piece, keepOpen);
+  encoder.Prepare(replies, piece, keepOpen);
 
   net::NetworkSettings settings;
   settings.controlPort = encoder.Port();
@@ -267,10 +304,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 5:
       result = net::ToResultCode(operations.StartStreaming(entry));
       break;
-    default:
+    case 6:
       result = net::ToResultCode(operations.StopStreaming(entry));
       break;
+    default: {
+      // A document may name any address; the record then names another loopback address, where
+      // nobody listens, so a write that went by the record would fail to connect (and stay on loopback).
+      const net::DocumentRead read = operations.ReadConfigurationDocument(entry, flags);
+      result = net::ToResultCode(read.result);
+      if (read.result != net::OperationResult::Success) break;
+      entry.ipAddr = platform::HostToNetwork32(platform::kLoopbackHostOrder + 1);
+      result = net::ToResultCode(operations.SendConfiguration(entry, flags, request, kLoopback));
+      Require(feedback.ConnectsFailed() == 0, "the command line writes to the address it was given");
+      break;
+    }
   }
+  if ((op & 7) == 3) CheckWriteJudgement(feedback, replies[0]);
+  if ((op & 7) == 4 || (op & 7) == 7) CheckWriteJudgement(feedback, replies[1]);
   Tell("result:", std::to_string(result));
   Require(feedback.WaitDepth() == 0, "the wait cursor is gone at the end");
   return 0;

@@ -98,6 +98,11 @@ write('device_replies', 'send-ok-reread', device_input(3 | 8, 255, write_result(
 write('device_replies', 'send-password', device_input(3, 3, write_result(b'PASSWORD ERR')))
 write('device_replies', 'write', device_input(4, 255, message_reply(1, ring), write_result(b'OK')))
 write('device_replies', 'start', device_input(5, 255, b''))
+# The command line's set: read, then write to the address named; answers that are not whole.
+write('device_replies', 'set-path', device_input(7, 255, configuration_reply(DOCUMENT), write_result(b'OK')))
+write('device_replies', 'set-path-reread', device_input(7 | 8, 100, configuration_reply(DOCUMENT), write_result(b'OK')))
+write('device_replies', 'send-ok-cut-short', device_input(3, 255, le32(1003) + le32(40) + b'OK'))
+write('device_replies', 'send-other-command', device_input(3, 255, le32(1004) + le32(2) + b'OK'))
 write('request_reader', 'get', b'\x08' + request(1004) + request(1007))
 write('request_reader', 'send', b'\xff' + request(1003, DOCUMENT.replace(b'ULDRULDR', b'UUUUUUUU')))
 write('request_reader', 'stream', b'\x01' + request(1005) + request(1006) + request(1002))
