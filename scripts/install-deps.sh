@@ -1,10 +1,11 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, only those missing.
+# Installs the Debian packages the build and the tests need, only those missing;
+# packages named as arguments are added to the list (scripts/ci-hardening.sh: clang).
 # Runs apt-get as root directly, or through sudo for an ordinary user.
 set -eu
 
 packages="g++ cmake ninja-build pkg-config qt6-base-dev libtinyxml-dev libcli11-dev \
-libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils fonts-dejavu-core"
+libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils fonts-dejavu-core $*"
 
 missing=""
 for p in $packages; do

@@ -400,7 +400,17 @@ TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
   std::exit(status);
 }
 
+// The sanitizers' runtime opens files of its own to check memory, which an exhausted process cannot.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KESTRINE_TEST_UNDER_SANITIZERS
+#endif
+#endif
+
 TEST(KestrinectlDiscover, ARequestThatCannotBeSentFailsWithItsReason) {
+#ifdef KESTRINE_TEST_UNDER_SANITIZERS
+  GTEST_SKIP() << "no file descriptor left is no place for the sanitizers' runtime";
+#endif
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(DiscoverWithoutAnyFileLeft(), ::testing::ExitedWithCode(1),
               "Search request could not be sent to 127.255.255.255:8888: .+");
