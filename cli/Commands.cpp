@@ -1,12 +1,15 @@
 #include "cli/Commands.h"
 
+#include <nlohmann/json.hpp>
+
 #include <iostream>
 #include <set>
 #include <system_error>
 
 #include "cli/ConsoleFeedback.h"
-#include "cli/FleetRunner.h"
+#include "cli/FleetCommand.h"
 #include "cli/HumanText.h"
+#include "cli/JsonOutput.h"
 #include "cli/RecordPrinter.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
@@ -22,16 +25,6 @@ namespace {
 constexpr std::string_view kDeviceUnreachable = "Connect device failed";
 constexpr std::string_view kStreamCommandNotSent = "TS -> IP command could not be sent";
 
-// Reads the document of one encoder; reports any failure on the job's stderr.
-std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target, JobOutput& output) {
-  ConsoleFeedback feedback(output, "", "");
-  net::DeviceOperations operations(options.network, feedback);
-  net::ConfigurationFetch fetch = operations.FetchConfigurationDocument(target.address);
-  if (fetch.failure == net::ReadFailure::None) return std::move(fetch.document);
-  if (const std::string reason = DescribeSilentFailure(fetch); !reason.empty()) feedback.Error(reason);
-  return std::nullopt;
-}
-
 std::string Prefix(const Target& target) { return target.text + ": "; }
 
 // Multi-encoder commands name the encoder on every error line, and on output lines when there are several.
@@ -41,7 +34,26 @@ ConsoleFeedback FleetFeedback(JobOutput& output, const Target& target, bool seve
 
 int ExitFor(bool ok) { return ok ? kExitSuccess : kExitFailed; }
 
+void PrintErrors(const JobOutput& output, std::ostream& err) {
+  for (const JobOutput::Line& line : output.lines) err << line.text << '\n';
+}
+
+// A single-encoder command that failed, as --json prints it.
+int FailedSingle(const GlobalOptions& options, const Target& target, const JobOutput& output, Streams streams) {
+  if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, ErrorText(output)));
+  return kExitFailed;
+}
+
 }  // namespace
+
+std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target,
+                                         ConsoleFeedback& feedback) {
+  net::DeviceOperations operations(options.network, feedback);
+  net::ConfigurationFetch fetch = operations.FetchConfigurationDocument(target.address);
+  if (fetch.failure == net::ReadFailure::None) return std::move(fetch.document);
+  if (const std::string reason = DescribeSilentFailure(fetch); !reason.empty()) feedback.Error(reason);
+  return std::nullopt;
+}
 
 // Texts for the read failures the desktop shell passes over in silence; a script needs a reason.
 std::string DescribeSilentFailure(const net::ConfigurationFetch& fetch) {
@@ -79,9 +91,15 @@ int RunDiscover(const GlobalOptions& options, std::uint32_t broadcast, Streams s
   JobOutput output;
   ConsoleFeedback feedback(output, "", "");
   std::set<std::string> seen;
+  Json found = Json::array();
   const net::SearchSummary summary =
       net::SearchDevices(broadcast, options.network, feedback, [&](const std::string& address) {
-        if (seen.insert(address).second) streams.out << HumanText(address) << '\n' << std::flush;
+        if (!seen.insert(address).second) return;
+        if (options.json) {
+          found.push_back(Json{{"address", address}});
+        } else {
+          streams.out << HumanText(address) << '\n' << std::flush;
+        }
       });
   for (const JobOutput::Line& line : output.lines) {
     (line.stream == Stream::Out ? streams.out : streams.err) << line.text << '\n';
@@ -92,70 +110,93 @@ int RunDiscover(const GlobalOptions& options, std::uint32_t broadcast, Streams s
                 << ":" << options.network.discoveryPort << ": " << summary.sendError.message() << '\n';
     return kExitFailed;
   }
+  if (options.json) streams.out << FormatJson(found) << std::flush;
   return kExitSuccess;
 }
 
 int RunMessages(const GlobalOptions& options, const std::vector<Target>& targets, Streams streams) {
   const bool several = targets.size() > 1;
-  const FleetRunner runner(options.jobs);
-  const bool ok = runner.Run(
-      targets.size(),
-      [&](std::size_t index, JobOutput& output) {
+  const FleetRun run = RunEncoderJobs(
+      options, targets,
+      [&](std::size_t index, JobOutput& output, Json& entry) {
         const Target& target = targets[index];
         ConsoleFeedback feedback = FleetFeedback(output, target, several);
         net::DeviceOperations operations(options.network, feedback);
-        config::EncoderConfiguration entry;
-        entry.ipAddr = target.address;
-        if (operations.QueryDeviceMessages(entry) == net::OperationResult::Success) return true;
-        feedback.Error(kDeviceUnreachable);
-        return false;
+        config::EncoderConfiguration entryRecord;
+        entryRecord.ipAddr = target.address;
+        if (operations.QueryDeviceMessages(entryRecord) != net::OperationResult::Success) {
+          feedback.Error(kDeviceUnreachable);
+          return false;
+        }
+        Json messages = Json::array();
+        for (const JobOutput::Line& line : output.lines) {
+          if (line.stream != Stream::Out) continue;
+          DecodedText text = DecodeEncoderText(std::string_view(line.text).substr(line.prefixLength));
+          if (text.undecodable) entry["undecodable"] = true;
+          messages.push_back(std::move(text.utf8));
+        }
+        entry["messages"] = std::move(messages);
+        return true;
       },
-      streams.out, streams.err);
-  return ExitFor(ok);
+      streams);
+  return FinishFleetCommand(options, run, streams);
 }
 
 int RunRead(const GlobalOptions& options, const Target& target, const std::optional<std::string>& outputFile,
             Streams streams) {
   JobOutput output;
-  const std::optional<std::string> document = FetchDocument(options, target, output);
-  for (const JobOutput::Line& line : output.lines) streams.err << line.text << '\n';
-  if (!document) return kExitFailed;
-  if (!outputFile) {
+  ConsoleFeedback feedback(output, "", "");
+  const std::optional<std::string> document = FetchDocument(options, target, feedback);
+  PrintErrors(output, streams.err);
+  if (!document) return FailedSingle(options, target, output, streams);
+  Json entry = EncoderEntry(target.text, true);
+  entry["length"] = document->size();
+  if (outputFile) {
+    // The document holds the encoder's password: owner-only, and never half written.
+    std::error_code reason;
+    if (!platform::ReplaceFile(*outputFile, *document, platform::FileAccess::OwnerOnly, &reason)) {
+      const std::string error = "Cannot write " + *outputFile + ": " + reason.message();
+      streams.err << "Cannot write " << HumanText(*outputFile) << ": " << reason.message() << '\n';
+      if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, error));
+      return kExitFailed;
+    }
+    entry["file"] = *outputFile;
+  } else if (options.json) {
+    PutEncoderText(entry, "document", *document);
+  } else {
     streams.out.write(document->data(), static_cast<std::streamsize>(document->size()));
-    streams.out.flush();
-    return ExitFor(static_cast<bool>(streams.out));
   }
-  // The document holds the encoder's password: owner-only, and never half written.
-  std::error_code reason;
-  if (!platform::ReplaceFile(*outputFile, *document, platform::FileAccess::OwnerOnly, &reason)) {
-    streams.err << "Cannot write " << HumanText(*outputFile) << ": " << reason.message() << '\n';
-    return kExitFailed;
-  }
-  return kExitSuccess;
+  if (options.json) streams.out << FormatJson(entry);
+  streams.out.flush();
+  return ExitFor(static_cast<bool>(streams.out));
 }
 
-int RunShow(const GlobalOptions& options, const Target& target, bool json, Streams streams) {
+int RunShow(const GlobalOptions& options, const Target& target, bool showPasswords, Streams streams) {
   JobOutput output;
-  const std::optional<std::string> document = FetchDocument(options, target, output);
-  for (const JobOutput::Line& line : output.lines) streams.err << line.text << '\n';
-  if (!document) return kExitFailed;
+  ConsoleFeedback feedback(output, "", "");
+  const std::optional<std::string> document = FetchDocument(options, target, feedback);
   config::EncoderConfiguration record;
   record.ipAddr = target.address;
-  if (config::LoadConfigurationDocument(*document, record) == 0) {
-    streams.err << kDocumentRefused << '\n';
-    return kExitFailed;
-  }
+  if (document && config::LoadConfigurationDocument(*document, record) == 0) feedback.Error(kDocumentRefused);
+  PrintErrors(output, streams.err);
+  if (!document || feedback.ErrorShown()) return FailedSingle(options, target, output, streams);
   record.configurationRead = 1;
-  streams.out << (json ? FormatRecordJson(record) : FormatRecordLines(record));
-  return kExitSuccess;
+  if (options.json) {
+    Json entry = EncoderEntry(target.text, true);
+    PutRecordFields(entry, record, showPasswords);
+    streams.out << FormatJson(entry);
+  } else {
+    streams.out << FormatRecordLines(record, showPasswords);
+  }
+  streams.out.flush();
+  return ExitFor(static_cast<bool>(streams.out));
 }
 
 int RunStreamCommand(const GlobalOptions& options, const std::vector<Target>& targets, bool start, Streams streams) {
   const bool several = targets.size() > 1;
-  const FleetRunner runner(options.jobs);
-  const bool ok = runner.Run(
-      targets.size(),
-      [&](std::size_t index, JobOutput& output) {
+  const FleetRun run = RunEncoderJobs(
+      options, targets,
+      [&](std::size_t index, JobOutput& output, Json& /*entry*/) {
         ConsoleFeedback feedback = FleetFeedback(output, targets[index], several);
         net::DeviceOperations operations(options.network, feedback);
         config::EncoderConfiguration entry;
@@ -165,8 +206,8 @@ int RunStreamCommand(const GlobalOptions& options, const std::vector<Target>& ta
         if (!feedback.ErrorShown()) feedback.Error(kStreamCommandNotSent);
         return false;
       },
-      streams.out, streams.err);
-  return ExitFor(ok);
+      streams);
+  return FinishFleetCommand(options, run, streams);
 }
 
 }  // namespace kestrine::cli

@@ -21,7 +21,9 @@ inline constexpr int kExitUsage = 2;
 
 struct GlobalOptions {
   net::NetworkSettings network;
-  std::size_t jobs = 64;
+  std::optional<std::size_t> jobs;  // none: every encoder at once, as far as the open-file limit allows
+  std::size_t freeDescriptors = SIZE_MAX;  // what the open-file limit leaves for sockets
+  bool json = false;                        // one JSON document on stdout
 };
 
 // An encoder named on the command line: its text as given and its address (network order).
@@ -37,6 +39,11 @@ struct UsageError : std::runtime_error {
 
 [[nodiscard]] Target ParseTarget(const std::string& text);
 [[nodiscard]] std::vector<Target> ParseTargets(const std::vector<std::string>& texts);
+
+// Reads the document of one encoder (command 1004 only); reports any failure through the feedback.
+class ConsoleFeedback;
+[[nodiscard]] std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target,
+                                                       ConsoleFeedback& feedback);
 
 // Why reading an encoder's configuration failed, for a failure the operation
 // itself passed over in silence; empty when it has said so already.
@@ -54,7 +61,7 @@ int RunDiscover(const GlobalOptions& options, std::uint32_t broadcast, Streams s
 int RunMessages(const GlobalOptions& options, const std::vector<Target>& targets, Streams streams);
 int RunRead(const GlobalOptions& options, const Target& target, const std::optional<std::string>& outputFile,
             Streams streams);
-int RunShow(const GlobalOptions& options, const Target& target, bool json, Streams streams);
+int RunShow(const GlobalOptions& options, const Target& target, bool showPasswords, Streams streams);
 int RunStreamCommand(const GlobalOptions& options, const std::vector<Target>& targets, bool start, Streams streams);
 
 }  // namespace kestrine::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,8 @@ enum class Stream { Out, Err };
 struct JobOutput {
   struct Line {
     Stream stream;
-    std::string text;
+    std::string text;  // the prefix, then the text
+    std::size_t prefixLength = 0;
   };
   std::vector<Line> lines;
 

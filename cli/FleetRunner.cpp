@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <pthread.h>
+#include <sys/resource.h>
+#endif
 
 #include "cli/ConsoleFeedback.h"
 
@@ -28,18 +35,100 @@ void PrintJob(const JobOutput& output, std::ostream& out, std::ostream& err) {
   }
 }
 
-// False when the system has no thread to give (std::thread reports it by throwing).
-template <typename Worker>
-bool StartWorker(std::vector<std::jthread>& workers, Worker& worker) {
-  try {
-    workers.emplace_back(worker);
-    return true;
-  } catch (const std::system_error&) {
-    return false;
+// Descriptors kept back for what the program opens besides its sockets (streams, an output file).
+constexpr std::size_t kReservedDescriptors = 16;
+
+std::size_t OpenDescriptorCount() {
+  std::error_code error;
+  std::size_t count = 0;
+  for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end; it.increment(error)) {
+    ++count;
   }
+  return count;
 }
 
+// A worker thread with a small stack, joined when it goes.
+class Worker final {
+ public:
+  Worker() = default;
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+  ~Worker() { Join(); }
+
+  // False when the system has no thread to give.
+  bool Start(std::function<void()> body) {
+    body_ = std::make_unique<std::function<void()>>(std::move(body));
+#ifdef _WIN32
+    try {
+      thread_ = std::thread(*body_);
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    }
+#else
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return false;
+    pthread_attr_setstacksize(&attributes, FleetRunner::kWorkerStackBytes);
+    started_ = pthread_create(&thread_, &attributes, &Worker::Enter, body_.get()) == 0;
+    pthread_attr_destroy(&attributes);
+    return started_;
+#endif
+  }
+
+ private:
+#ifdef _WIN32
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::thread thread_;
+#else
+  static void* Enter(void* body) {
+    (*static_cast<std::function<void()>*>(body))();
+    return nullptr;
+  }
+  void Join() {
+    if (started_) pthread_join(thread_, nullptr);
+    started_ = false;
+  }
+  pthread_t thread_{};
+  bool started_ = false;
+#endif
+  std::unique_ptr<std::function<void()>> body_;
+};
+
 }  // namespace
+
+std::size_t RaiseOpenFileLimit() {
+#ifdef _WIN32
+  return 512;  // sockets are not descriptors there; what select() handles is the practical bound
+#else
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  const std::size_t open = OpenDescriptorCount();
+  const std::size_t soft = limit.rlim_cur == RLIM_INFINITY ? SIZE_MAX : static_cast<std::size_t>(limit.rlim_cur);
+  return soft > open ? soft - open : 0;
+#endif
+}
+
+FleetConcurrency ChooseConcurrency(std::optional<std::size_t> requested, std::size_t encoders,
+                                   std::size_t freeDescriptors) {
+  const std::size_t wanted = std::max<std::size_t>(std::min(requested.value_or(encoders), encoders), 1);
+  const std::size_t allowed =
+      freeDescriptors > kReservedDescriptors ? freeDescriptors - kReservedDescriptors : std::size_t{1};
+  if (wanted <= allowed) return {wanted, false};
+  return {allowed, true};
+}
+
+std::string RoundsNotice(std::size_t encoders, std::size_t jobs) {
+  const std::size_t rounds = (encoders + jobs - 1) / jobs;
+  return "kestrinectl: the open-file limit allows " + std::to_string(jobs) + " encoders at once; working on " +
+         std::to_string(encoders) + " in " + std::to_string(rounds) + " rounds (raise it with ulimit -n)";
+}
 
 FleetRunner::FleetRunner(std::size_t jobs) : jobs_(std::max<std::size_t>(jobs, 1)) {}
 
@@ -69,15 +158,13 @@ bool FleetRunner::Run(std::size_t count, const std::function<bool(std::size_t, J
     }
   };
 
-  std::vector<std::jthread> workers;
   const std::size_t threads = std::min(jobs_, count);
-  workers.reserve(threads);
+  std::vector<Worker> workers(threads);
   // Every worker takes jobs until none is left, so however few threads the system grants, all jobs run;
   // with none at all, this thread runs them before printing.
-  for (std::size_t i = 0; i < threads; ++i) {
-    if (!StartWorker(workers, worker)) break;
-  }
-  if (workers.empty()) worker();
+  std::size_t started = 0;
+  while (started < threads && workers[started].Start(worker)) ++started;
+  if (started == 0) worker();
 
   bool allOk = true;
   for (std::size_t index = 0; index < count; ++index) {

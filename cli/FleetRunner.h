@@ -3,16 +3,36 @@
 #include <cstddef>
 #include <functional>
 #include <iosfwd>
+#include <optional>
+#include <string>
 
 namespace kestrine::cli {
 
 struct JobOutput;
+
+// Raises the soft open-file limit to the hard one and returns how many more
+// descriptors this process may open now (the limit less those already open).
+[[nodiscard]] std::size_t RaiseOpenFileLimit();
+
+// How many encoders a command works on at once. Each job holds one socket at a
+// time; a few descriptors stay free for the program's own files.
+struct FleetConcurrency {
+  std::size_t jobs = 1;
+  bool roundsForcedByOpenFiles = false;  // fewer at once than asked for (or than encoders given)
+};
+[[nodiscard]] FleetConcurrency ChooseConcurrency(std::optional<std::size_t> requested, std::size_t encoders,
+                                                 std::size_t freeDescriptors);
+// The stderr line that says the open-file limit makes a command work in rounds.
+[[nodiscard]] std::string RoundsNotice(std::size_t encoders, std::size_t jobs);
 
 // Runs one job per encoder, `jobs` at a time, and prints each job's lines in
 // the order the encoders were given, each as soon as all before it are done.
 // A job returns true when its operation succeeded. Returns true when all did.
 class FleetRunner final {
  public:
+  // Workers wait on sockets and parse small documents: a small stack lets a thousand of them run at once.
+  static constexpr std::size_t kWorkerStackBytes = 256 * 1024;
+
   explicit FleetRunner(std::size_t jobs);
 
   bool Run(std::size_t count, const std::function<bool(std::size_t index, JobOutput& output)>& job, std::ostream& out,

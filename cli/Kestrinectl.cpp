@@ -10,7 +10,10 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/ApplyCommand.h"
+#include "cli/AuditCommand.h"
 #include "cli/Commands.h"
+#include "cli/FleetRunner.h"
 #include "cli/SetCommand.h"
 #include "net/Discovery.h"
 #include "net/Timings.h"
@@ -47,8 +50,9 @@ struct Arguments {
   std::vector<std::string> addresses;
   std::string address;
   std::optional<std::string> outputFile;
-  bool json = false;
+  bool showPasswords = false;
   SetArguments set;
+  ApplyArguments apply;
 };
 
 struct Subcommands {
@@ -59,6 +63,8 @@ struct Subcommands {
   CLI::App* set;
   CLI::App* start;
   CLI::App* stop;
+  CLI::App* apply;
+  CLI::App* audit;
 };
 
 std::uint32_t DiscoveryBroadcast(const std::optional<std::string>& given) {
@@ -82,8 +88,10 @@ void AddGlobalOptions(CLI::App& app, Arguments& a) {
   app.add_option("--reply-limit", a.timings.replyLimit,
                  "longest wait for the whole of one reply, however slowly it trickles in (ms)")
       ->default_val(a.timings.replyLimit)->check(CLI::Range(1LL, kLongestWaitMs));
-  app.add_option("--jobs", a.options.jobs, "encoders worked on at once")
-      ->default_val(a.options.jobs)->check(CLI::Range(1, 100000));
+  app.add_option("--jobs", a.options.jobs,
+                 "encoders worked on at once (default: all of them, as far as the open-file limit allows)")
+      ->check(CLI::Range(1, 1000000));
+  app.add_flag("--json", a.options.json, "one machine-readable JSON document on stdout");
 }
 
 Subcommands AddCommands(CLI::App& app, Arguments& a) {
@@ -102,7 +110,7 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
 
   c.show = app.add_subcommand("show", "print an encoder's configuration record, one field=value per line");
   c.show->add_option("ADDR", a.address, "encoder address")->required();
-  c.show->add_flag("--json", a.json, "one JSON object instead");
+  c.show->add_flag("--show-passwords", a.showPasswords, "print old_password and new_password instead of ********");
 
   c.set = app.add_subcommand("set", "change settings, checked as the configuration page checks them, and write");
   c.set->add_option("ARGS", a.set.words, "ADDR... then FIELD=VALUE...")->required();
@@ -113,6 +121,17 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
   c.start->add_option("ADDR", a.addresses, "encoder addresses")->required();
   c.stop = app.add_subcommand("stop", "tell encoders to stop sending their stream (TS -> IP)");
   c.stop->add_option("ADDR", a.addresses, "encoder addresses")->required();
+
+  c.apply = app.add_subcommand("apply", "put the settings of a configuration saved by read onto encoders");
+  c.apply->add_option("ADDR", a.apply.addresses, "encoder addresses")->required();
+  c.apply->add_option("--password", a.apply.password, "the encoders' current password (kept)")->required();
+  c.apply->add_option("--from", a.apply.from, "a document saved by kestrinectl read")->required();
+  c.apply->add_flag("--include-network", a.apply.includeNetwork,
+                    "also copy ipAddr, ipMask, ipGate, multicast_ip and multicast_port (a replacement unit)");
+  c.apply->add_flag("--dry-run", a.apply.dryRun, "print each setting that would change; send nothing");
+
+  c.audit = app.add_subcommand("audit", "read every configuration and report conflicts and faults");
+  c.audit->add_option("ADDR", a.addresses, "encoder addresses")->required();
   return c;
 }
 
@@ -122,10 +141,12 @@ int Dispatch(const Subcommands& c, const Arguments& a, Streams streams) {
   if (c.discover->parsed()) return RunDiscover(options, DiscoveryBroadcast(a.broadcast), streams);
   if (c.messages->parsed()) return RunMessages(options, ParseTargets(a.addresses), streams);
   if (c.read->parsed()) return RunRead(options, ParseTarget(a.address), a.outputFile, streams);
-  if (c.show->parsed()) return RunShow(options, ParseTarget(a.address), a.json, streams);
+  if (c.show->parsed()) return RunShow(options, ParseTarget(a.address), a.showPasswords, streams);
   if (c.set->parsed()) return RunSet(options, a.set, streams);
   if (c.start->parsed()) return RunStreamCommand(options, ParseTargets(a.addresses), true, streams);
   if (c.stop->parsed()) return RunStreamCommand(options, ParseTargets(a.addresses), false, streams);
+  if (c.apply->parsed()) return RunApply(options, a.apply, streams);
+  if (c.audit->parsed()) return RunAudit(options, ParseTargets(a.addresses), streams);
   return kExitUsage;
 }
 
@@ -158,6 +179,7 @@ int RunKestrinectl(int argc, const char* const* argv, std::ostream& out, std::os
     return kExitUsage;
   }
   arguments.timings.ApplyTo(arguments.options.network.timings);
+  arguments.options.freeDescriptors = RaiseOpenFileLimit();
 
   if (!platform::StartSocketLayer()) {
     err << " Init sock failed ! \n";

@@ -5,22 +5,21 @@
 
 namespace kestrine::config {
 struct EncoderConfiguration;
-}
+struct RecordField;
+}  // namespace kestrine::config
 
 namespace kestrine::cli {
 
+// What `show` prints in place of a password it keeps back.
+inline constexpr std::string_view kMaskedPassword = "********";
+
+// old_password and new_password: shown only when asked for.
+[[nodiscard]] bool IsPasswordField(const config::RecordField& field);
+
 // One "field=value" line per record field, in record order: numbers in
 // decimal, addresses dotted, texts as stored (bytes unchanged) but for control
-// bytes, which are shown escaped (HumanText), so a text never adds a line.
-[[nodiscard]] std::string FormatRecordLines(const config::EncoderConfiguration& record);
-
-// The same fields as one JSON object: numbers as numbers, addresses and texts as strings.
-[[nodiscard]] std::string FormatRecordJson(const config::EncoderConfiguration& record);
-
-// A JSON string literal for record text. Record texts are bytes in the
-// document's encoding (GB2312); JSON is UTF-8, so text that is not UTF-8
-// already is decoded from that encoding, and bytes nothing can decode are kept
-// as \u00XX escapes rather than dropped.
-[[nodiscard]] std::string JsonString(std::string_view bytes);
+// bytes, shown escaped (HumanText), so a text never adds a line; the passwords
+// masked unless shown.
+[[nodiscard]] std::string FormatRecordLines(const config::EncoderConfiguration& record, bool showPasswords = false);
 
 }  // namespace kestrine::cli

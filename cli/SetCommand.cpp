@@ -1,7 +1,7 @@
 #include "cli/SetCommand.h"
 
 #include "cli/ConsoleFeedback.h"
-#include "cli/FleetRunner.h"
+#include "cli/FleetCommand.h"
 #include "config/ConfigurationPageModel.h"
 #include "config/EditRules.h"
 #include "config/EncoderConfiguration.h"
@@ -105,15 +105,14 @@ class EncoderSetJob final {
 
 int RunSet(const GlobalOptions& options, const SetArguments& arguments, Streams streams) {
   const SetPlan plan = PlanSet(arguments);
-  const FleetRunner runner(options.jobs);
-  const bool ok = runner.Run(
-      plan.targets.size(),
-      [&](std::size_t index, JobOutput& output) {
+  const FleetRun run = RunEncoderJobs(
+      options, plan.targets,
+      [&](std::size_t index, JobOutput& output, Json& /*entry*/) {
         EncoderSetJob job(options, plan, plan.targets[index], output);
         return job.Run();
       },
-      streams.out, streams.err);
-  return ok ? kExitSuccess : kExitFailed;
+      streams);
+  return FinishFleetCommand(options, run, streams);
 }
 
 }  // namespace kestrine::cli
