@@ -84,7 +84,9 @@ Json ChangesJson(const config::ConfigurationOverlay& overlay, const config::Enco
 class EncoderApplyJob final {
  public:
   EncoderApplyJob(const GlobalOptions& options, const ApplyPlan& plan, const Target& target, JobOutput& output)
-      : plan_(plan), feedback_(output, target.text + ": ", target.text + ": "), operations_(options.network, feedback_) {
+      : plan_(plan),
+        feedback_(output, target.text + ": ", target.text + ": "),
+        operations_(options.network, feedback_) {
     record_.ipAddr = target.address;
   }
 
@@ -102,7 +104,9 @@ class EncoderApplyJob final {
       return false;
     }
     if (plan_.dryRun) {
-      for (const config::FieldChange& c : overlay.changes) feedback_.Say(std::string(c.field->name) + ": " + c.from + " -> " + c.to);
+      for (const config::FieldChange& c : overlay.changes) {
+        feedback_.Say(std::string(c.field->name) + ": " + c.from + " -> " + c.to);
+      }
       return true;
     }
     record_ = overlay.record;

@@ -56,9 +56,10 @@ class Worker final {
   ~Worker() { Join(); }
 
   // False when the system has no thread to give.
-  bool Start(std::function<void()> body) {
+  bool Start(std::function<void()> body, std::size_t stackBytes) {
     body_ = std::make_unique<std::function<void()>>(std::move(body));
 #ifdef _WIN32
+    (void)stackBytes;  // std::thread takes the system's default
     try {
       thread_ = std::thread(*body_);
       return true;
@@ -68,8 +69,8 @@ class Worker final {
 #else
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) return false;
-    pthread_attr_setstacksize(&attributes, FleetRunner::kWorkerStackBytes);
-    started_ = pthread_create(&thread_, &attributes, &Worker::Enter, body_.get()) == 0;
+    started_ = pthread_attr_setstacksize(&attributes, stackBytes) == 0 &&
+               pthread_create(&thread_, &attributes, &Worker::Enter, body_.get()) == 0;
     pthread_attr_destroy(&attributes);
     return started_;
 #endif
@@ -130,7 +131,8 @@ std::string RoundsNotice(std::size_t encoders, std::size_t jobs) {
          std::to_string(encoders) + " in " + std::to_string(rounds) + " rounds (raise it with ulimit -n)";
 }
 
-FleetRunner::FleetRunner(std::size_t jobs) : jobs_(std::max<std::size_t>(jobs, 1)) {}
+FleetRunner::FleetRunner(std::size_t jobs, std::size_t workerStackBytes)
+    : jobs_(std::max<std::size_t>(jobs, 1)), workerStackBytes_(workerStackBytes) {}
 
 bool FleetRunner::Run(std::size_t count, const std::function<bool(std::size_t, JobOutput&)>& job, std::ostream& out,
                       std::ostream& err) const {
@@ -163,7 +165,7 @@ bool FleetRunner::Run(std::size_t count, const std::function<bool(std::size_t, J
   // Every worker takes jobs until none is left, so however few threads the system grants, all jobs run;
   // with none at all, this thread runs them before printing.
   std::size_t started = 0;
-  while (started < threads && workers[started].Start(worker)) ++started;
+  while (started < threads && workers[started].Start(worker, workerStackBytes_)) ++started;
   if (started == 0) worker();
 
   bool allOk = true;

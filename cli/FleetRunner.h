@@ -33,13 +33,14 @@ class FleetRunner final {
   // Workers wait on sockets and parse small documents: a small stack lets a thousand of them run at once.
   static constexpr std::size_t kWorkerStackBytes = 256 * 1024;
 
-  explicit FleetRunner(std::size_t jobs);
+  explicit FleetRunner(std::size_t jobs, std::size_t workerStackBytes = kWorkerStackBytes);
 
   bool Run(std::size_t count, const std::function<bool(std::size_t index, JobOutput& output)>& job, std::ostream& out,
            std::ostream& err) const;
 
  private:
   std::size_t jobs_;
+  std::size_t workerStackBytes_;
 };
 
 }  // namespace kestrine::cli

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <pthread.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <sstream>
@@ -63,46 +63,62 @@ TEST(FleetRunner, AJobThatThrowsFailsAloneAndNothingIsEmpty) {
   EXPECT_EQ(err.str(), "boom\n");
 }
 
-#ifdef __GLIBC__
-// While it lives, every new thread asks for more stack than the address space holds, so none can start.
-class NoThreadsToBeHad final {
- public:
-  NoThreadsToBeHad() {
-    pthread_getattr_default_np(&saved_);
-    pthread_attr_t huge;
-    pthread_attr_init(&huge);
-    pthread_attr_setstacksize(&huge, std::size_t{1} << 50);
-    pthread_setattr_default_np(&huge);
-    pthread_attr_destroy(&huge);
-  }
-  ~NoThreadsToBeHad() {
-    pthread_setattr_default_np(&saved_);
-    pthread_attr_destroy(&saved_);
-  }
-  NoThreadsToBeHad(const NoThreadsToBeHad&) = delete;
-  NoThreadsToBeHad& operator=(const NoThreadsToBeHad&) = delete;
-
- private:
-  pthread_attr_t saved_{};
-};
-
 TEST(FleetRunner, WithoutThreadsEveryJobStillRunsAndPrintsInOrder) {
   std::ostringstream out;
   std::ostringstream err;
-  const FleetRunner runner(1000);
-  bool ok = true;
-  {
-    const NoThreadsToBeHad noThreads;
-    ok = runner.Run(
-        5,
-        [](std::size_t index, JobOutput& output) {
-          output.Print(Stream::Out, "", "job " + std::to_string(index));
-          return index != 3;
-        },
-        out, err);
-  }
+  const FleetRunner runner(1000, std::size_t{1} << 50);  // a stack no address space holds: no thread starts
+  const bool ok = runner.Run(
+      5,
+      [](std::size_t index, JobOutput& output) {
+        output.Print(Stream::Out, "", "job " + std::to_string(index));
+        return index != 3;
+      },
+      out, err);
   EXPECT_FALSE(ok);
   EXPECT_EQ(out.str(), "job 0\njob 1\njob 2\njob 3\njob 4\n");
+}
+
+TEST(FleetRunner, ByDefaultEveryEncoderIsWorkedOnAtOnceUpToTheOpenFileLimit) {
+  EXPECT_EQ(ChooseConcurrency(std::nullopt, 1000, 20000).jobs, 1000u);
+  EXPECT_FALSE(ChooseConcurrency(std::nullopt, 1000, 20000).roundsForcedByOpenFiles);
+  EXPECT_EQ(ChooseConcurrency(64, 1000, 20000).jobs, 64u);  // --jobs still caps it
+  EXPECT_FALSE(ChooseConcurrency(64, 1000, 20000).roundsForcedByOpenFiles);
+  const FleetConcurrency capped = ChooseConcurrency(std::nullopt, 2000, 1024);
+  EXPECT_EQ(capped.jobs, 1024u - 16u);
+  EXPECT_TRUE(capped.roundsForcedByOpenFiles);
+  EXPECT_TRUE(ChooseConcurrency(5000, 5000, 1024).roundsForcedByOpenFiles);
+  EXPECT_EQ(ChooseConcurrency(std::nullopt, 0, 0).jobs, 1u);
+
+  // Every job waits until all have started: it ends only if all run at once, on small stacks.
+  constexpr std::size_t kEncoders = 300;
+  std::atomic<std::size_t> started{0};
+  std::ostringstream out;
+  std::ostringstream err;
+  const FleetRunner runner(ChooseConcurrency(std::nullopt, kEncoders, RaiseOpenFileLimit()).jobs);
+  EXPECT_TRUE(runner.Run(
+      kEncoders,
+      [&](std::size_t, JobOutput&) {
+        ++started;
+        return test::Eventually([&] { return started.load() == kEncoders; });
+      },
+      out, err));
+}
+
+#ifndef _WIN32
+TEST(FleetRunner, TheSoftOpenFileLimitIsRaisedToTheHardOne) {
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  if (saved.rlim_max <= 256) GTEST_SKIP() << "hard limit too low to lower the soft one below it";
+  rlimit lowered = saved;
+  lowered.rlim_cur = 256;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+  const std::size_t available = RaiseOpenFileLimit();
+  rlimit now{};
+  getrlimit(RLIMIT_NOFILE, &now);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(now.rlim_cur, saved.rlim_max);
+  EXPECT_GT(available, 256u);
+  EXPECT_LT(available, static_cast<std::size_t>(saved.rlim_max));  // less what is open already
 }
 #endif
 

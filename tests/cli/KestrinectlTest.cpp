@@ -1,6 +1,7 @@
 #include "cli/Kestrinectl.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/JsonOutput.h"
 #include "cli/RecordPrinter.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
@@ -110,8 +112,9 @@ TEST_F(Kestrinectl, ShowPrintsTheRecordTheReaderFills) {
   EXPECT_EQ(shown.out, FormatRecordLines(expected));
   EXPECT_NE(shown.out.find("ipAddr=" + Address(1) + "\n"), std::string::npos);
 
-  const Result json = Run({"show", "--json", Address(1)});
-  EXPECT_EQ(json.out, FormatRecordJson(expected));
+  Json entry = EncoderEntry(Address(1), true);
+  PutRecordFields(entry, expected, false);
+  EXPECT_EQ(Run({"show", "--json", Address(1)}).out, FormatJson(entry));
 }
 
 TEST_F(Kestrinectl, MessagesPrintsEachRingOldestFirstInTheOrderGiven) {

@@ -1,0 +1,302 @@
+// kestrinectl's fleet commands (--json, show's masking, apply, audit) against simulated fleets on loopback.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "cli/Commands.h"
+#include "cli/Kestrinectl.h"
+#include "config/ConfigurationDocument.h"
+#include "config/EncoderConfiguration.h"
+#include "net/Protocol.h"
+#include "platform/Ipv4Text.h"
+#include "sim/EncoderFleet.h"
+#include "support/Eventually.h"
+
+namespace kestrine::cli {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view kGbNews = "\xD0\xC2\xCE\xC5";       // GB2312 "新闻"
+constexpr std::string_view kUtf8News = "\xE6\x96\xB0\xE9\x97\xBB";
+constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+  [[nodiscard]] json Json() const { return json::parse(out); }  // throws on anything but one JSON document
+};
+
+bool Lists(const json& array, const json& value) { return std::find(array.begin(), array.end(), value) != array.end(); }
+
+class FleetCommands : public ::testing::Test {
+ protected:
+  void SetUp() override { StartFleet(4); }
+
+  void StartFleet(std::size_t count) {
+    fleet_ = std::make_unique<sim::EncoderFleet>(sim::FleetOptions::ForTests(count));
+    std::string error;
+    ASSERT_TRUE(fleet_->Start(error)) << error;
+  }
+
+  Result Run(std::vector<std::string> args) {
+    std::vector<std::string> all{"kestrinectl",      "--port",           std::to_string(Encoder(0).ControlPort()),
+                                 "--discovery-port", std::to_string(fleet_->DiscoveryPort()),
+                                 "--exchange-delay", "5",
+                                 "--receive-timeout", "1000"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<const char*> argv;
+    for (const std::string& arg : all) argv.push_back(arg.c_str());
+    std::ostringstream out;
+    std::ostringstream err;
+    Result result;
+    result.status = RunKestrinectl(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+  }
+
+  sim::SimulatedEncoder Encoder(std::size_t index) { return fleet_->Encoder(index); }
+  std::string Address(std::size_t index) { return Encoder(index).AddressText(); }
+
+  void Change(std::size_t index, const std::function<void(config::EncoderConfiguration&)>& edit) {
+    config::EncoderConfiguration record = Encoder(index).Configuration();
+    edit(record);
+    Encoder(index).SetConfiguration(record);
+  }
+
+  std::filesystem::path TempFile(const std::string& name, std::string_view content) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("kestrinectl-" + name + "-" + std::to_string(::getpid()) + ".xml");
+    std::ofstream(path, std::ios::binary) << content;
+    files_.push_back(path);
+    return path;
+  }
+
+  void TearDown() override {
+    for (const auto& file : files_) std::filesystem::remove(file);
+  }
+
+  std::unique_ptr<sim::EncoderFleet> fleet_;
+  std::vector<std::filesystem::path> files_;
+};
+
+// ---- --json: one document per command, parsed back --------------------------------
+
+TEST_F(FleetCommands, EveryCommandPrintsOneJsonDocumentWithPerEncoderResults) {
+  Encoder(0).SetMessageRing(0, {std::string(kGbNews), "\xFFok", "", "", "", "", "", "", "", ""});
+  Encoder(3).SetRefuseConnections(true);
+
+  const Result messages = Run({"--json", "messages", Address(0), Address(3)});
+  EXPECT_EQ(messages.status, 1);
+  const json m = messages.Json();
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0]["address"], Address(0));
+  EXPECT_EQ(m[0]["ok"], true);
+  EXPECT_EQ(m[0]["messages"], json::array({std::string(kUtf8News), std::string(kUtf8Replacement) + "ok"}));
+  EXPECT_EQ(m[0]["undecodable"], true);  // reported, not dropped
+  EXPECT_EQ(m[1]["ok"], false);
+  EXPECT_FALSE(m[1]["error"].get<std::string>().empty());
+
+  const Result discover = Run({"discover", "127.255.255.255", "--window", "300", "--json"});
+  EXPECT_EQ(discover.status, 0);
+  const json d = discover.Json();
+  ASSERT_EQ(d.size(), 4u);
+  EXPECT_EQ(d[1], json({{"address", Address(1)}}));
+
+  Change(1, [](auto& r) { config::StoreText(r.prg_name, kGbNews); });
+  const Result read = Run({"read", Address(1), "--json"});
+  EXPECT_EQ(read.status, 0);
+  const json r = read.Json();
+  const std::string document = Encoder(1).ConfigurationDocument();
+  EXPECT_EQ(r["length"], document.size());
+  EXPECT_NE(r["document"].get<std::string>().find(std::string(kUtf8News)), std::string::npos);
+  EXPECT_EQ(Run({"read", Address(3), "--json"}).Json()["ok"], false);
+
+  const json s = Run({"show", Address(1), "--json"}).Json();
+  EXPECT_EQ(s["prg_name"], std::string(kUtf8News));
+  EXPECT_EQ(s["sequence_number"], 2);
+  EXPECT_EQ(s["ipAddr"], Address(1));
+
+  const Result set = Run({"--json", "set", Address(1), Address(3), "--password", Encoder(1).Password(), "cvbs_hue=9"});
+  EXPECT_EQ(set.status, 1);
+  EXPECT_EQ(set.Json(), json::parse(R"([{"address": ")" + Address(1) + R"(", "ok": true},
+      {"address": ")" + Address(3) + R"(", "ok": false, "error": "Connect TAVRIX Failed !"}])"));
+
+  for (const std::string command : {"start", "stop"}) {
+    const json j = Run({"--json", command, Address(2)}).Json();
+    EXPECT_EQ(j, json::array({{{"address", Address(2)}, {"ok", true}}})) << command;
+  }
+}
+
+TEST_F(FleetCommands, ShowKeepsThePasswordsBackUnlessAsked) {
+  const Result plain = Run({"show", Address(0)});
+  EXPECT_NE(plain.out.find("\nold_password=********\nnew_password=********\n"), std::string::npos);
+  EXPECT_EQ(plain.out.find(Encoder(0).Password()), std::string::npos);
+  const json masked = Run({"show", Address(0), "--json"}).Json();
+  EXPECT_TRUE(masked["old_password"].is_null());
+  EXPECT_TRUE(masked["new_password"].is_null());
+
+  EXPECT_NE(Run({"show", Address(0), "--show-passwords"}).out.find("\nold_password=" + Encoder(0).Password() + "\n"),
+            std::string::npos);
+  EXPECT_EQ(Run({"show", Address(0), "--json", "--show-passwords"}).Json()["old_password"], Encoder(0).Password());
+  // read is the backup format: the document exactly as received, password and all.
+  EXPECT_EQ(Run({"read", Address(0)}).out, Encoder(0).ConfigurationDocument());
+}
+
+// ---- apply ------------------------------------------------------------------------
+
+TEST_F(FleetCommands, ApplyCopiesTheSettingsAndKeepsTheTargetsIdentity) {
+  const config::EncoderConfiguration target = Encoder(1).Configuration();
+  Change(0, [&](auto& r) {
+    r.video_pid = target.audio_pid;  // the target's PIDs swapped: fine as a whole, refused edit by edit
+    r.audio_pid = target.video_pid;
+    r.analog_channel_mode = 3;       // single, 64 kbit/s: the mode switch alone would reset it to 96
+    r.analog_bitrate = 64;
+    r.cvbs_hue = 77;
+    config::StoreText(r.prg_name, kGbNews);
+  });
+  const auto saved = TempFile("saved", Run({"read", Address(0)}).out);
+
+  const Result dry = Run({"apply", Address(1), "--password", Encoder(1).Password(), "--from", saved.string(),
+                          "--dry-run"});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find(Address(1) + ": cvbs_hue: " + std::to_string(target.cvbs_hue) + " -> 77\n"),
+            std::string::npos);
+  EXPECT_EQ(dry.out.find("ipAddr"), std::string::npos);
+  EXPECT_EQ(Encoder(1).RequestCount(net::CMD_SENDXML), 0u);
+
+  const Result applied = Run({"apply", Address(1), "--password", Encoder(1).Password(), "--from", saved.string(),
+                              "--json"});
+  EXPECT_EQ(applied.status, 0) << applied.err;
+  const json a = applied.Json();
+  EXPECT_EQ(a[0]["ok"], true);
+  EXPECT_TRUE(Lists(a[0]["changes"], {{"field", "cvbs_hue"}, {"from", target.cvbs_hue}, {"to", 77}}));
+  EXPECT_TRUE(Lists(a[0]["changes"], {{"field", "prg_name"}, {"from", "Kestrine 2"}, {"to", kUtf8News}}));
+
+  const config::EncoderConfiguration now = Encoder(1).Configuration();
+  EXPECT_EQ(now.ipAddr, target.ipAddr);
+  EXPECT_EQ(now.multicast_ip, target.multicast_ip);
+  EXPECT_EQ(now.sequence_number, target.sequence_number);
+  EXPECT_EQ(now.video_pid, target.audio_pid);
+  EXPECT_EQ(now.audio_pid, target.video_pid);
+  EXPECT_EQ(now.analog_channel_mode, 3);
+  EXPECT_EQ(now.analog_bitrate, 64);
+  EXPECT_EQ(config::TextOf(now.prg_name), kGbNews);
+  EXPECT_EQ(Encoder(1).Password(), target.old_password.data());
+}
+
+TEST_F(FleetCommands, ApplyRefusesBadFilesBeforeContactAndBadValuesPerEncoder) {
+  const std::string password = Encoder(0).Password();
+  const auto malformed = TempFile("malformed", "<tavrix><system>");
+  const auto missing = std::filesystem::temp_directory_path() / "kestrinectl-no-such-file.xml";
+  for (const auto& file : {malformed, missing}) {
+    const Result refused = Run({"apply", Address(0), "--password", password, "--from", file.string()});
+    EXPECT_EQ(refused.status, 2) << file;
+    EXPECT_NE(refused.err.find(file.string()), std::string::npos);
+  }
+  EXPECT_TRUE(Encoder(0).ReceivedCommands().empty());
+
+  config::EncoderConfiguration bad = Encoder(2).Configuration();
+  bad.pcr_pid = 8191;
+  std::string document = config::BuildConfigurationDocument(bad);
+  const auto badFile = TempFile("bad", document);
+  const Result refused = Run({"apply", Address(0), Address(1), "--password", password, "--from", badFile.string()});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, Address(0) + ": pcr_pid: Pcr_Pid value should be between 32 and 8190 !\n" + Address(1) +
+                             ": pcr_pid: Pcr_Pid value should be between 32 and 8190 !\n");
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_SENDXML), 0u);
+  EXPECT_EQ(Encoder(1).RequestCount(net::CMD_SENDXML), 0u);
+
+  const Result wrongPassword = Run({"apply", Address(0), "--password", "LLLLLLLL", "--from", badFile.string()});
+  EXPECT_EQ(wrongPassword.err, Address(0) + ": Password is incorrect!\n");
+}
+
+// ---- audit ------------------------------------------------------------------------
+
+TEST_F(FleetCommands, AuditOfASoundFleetFindsNothing) {
+  const Result clean = Run({"audit", Address(0), Address(1), Address(2), Address(3)});
+  EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+  EXPECT_TRUE(clean.out.empty());
+  const json j = Run({"audit", Address(0), Address(1), "--json"}).Json();
+  EXPECT_EQ(j["findings"], json::array());
+  EXPECT_EQ(j["encoders"][1], json({{"address", Address(1)}, {"ok", true}}));
+}
+
+TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
+  StartFleet(7);
+  const auto multicast = Encoder(0).Configuration().multicast_ip;
+  Change(1, [&](auto& r) { r.multicast_ip = multicast; });
+  Change(2, [](auto& r) {
+    r.multicast_ip = platform::InetAddr("224.0.0.9");
+    r.pcr_pid = r.video_pid;
+    r.audio_pid = 9000;
+  });
+  Change(3, [&](auto& r) {
+    r.ipAddr = Encoder(4).Address();  // reports another's address
+    r.TS_bitrate = 100;
+    r.analog_channel_mode = 3;
+    r.analog_bitrate = 384;
+    r.sequence_number = 5;
+  });
+  Encoder(6).SetRefuseConnections(true);
+
+  std::vector<std::string> args{"audit"};
+  for (std::size_t i = 0; i < 7; ++i) args.push_back(Address(i));
+  const Result result = Run(args);
+  EXPECT_EQ(result.status, 1);
+  const std::string a = Address(0), b = Address(1), c = Address(2), d = Address(3), e = Address(4), g = Address(6);
+  EXPECT_EQ(result.out,
+            "error multicast-collision: " + a + ", " + b + ": all send to 239.1.1.1:1234\n"
+            "error multicast-address: " + c +
+                ": multicast_ip 224.0.0.9 is in the link-local control block 224.0.0.0/24\n"
+            "error duplicate-ip: " + d + ", " + e + ": all report ipAddr " + e + "\n"
+            "error pid-clash: " + c + ": pcr_pid and video_pid are both 258\n"
+            "error pid-range: " + c + ": audio_pid 9000 is outside 32..8190\n"
+            "error bitrate-budget: " + d + ": TS_bitrate 100 is below video_bitrate 3608 + analog_bitrate 384\n"
+            "error audio-bitrate: " + d + ": analog_bitrate 384 is not offered for analog_channel_mode 3 (single)\n"
+            "error unreadable: " + g + ": Connect TAVRIX Failed !\n"
+            "warning address-mismatch: " + d + ": reports ipAddr " + e + ", not the address it was reached at\n"
+            "warning duplicate-device-number: " + d + ", " + e + ": all report sequence_number 5\n");
+  EXPECT_TRUE(result.err.empty());
+
+  args.push_back("--json");
+  const json j = Run(args).Json();
+  EXPECT_EQ(j["encoders"].size(), 7u);
+  EXPECT_EQ(j["encoders"][6]["ok"], false);
+  EXPECT_EQ(j["findings"].size(), 10u);
+  EXPECT_EQ(j["findings"][0], json({{"severity", "error"}, {"kind", "multicast-collision"}, {"addresses", {a, b}},
+                                    {"text", "all send to 239.1.1.1:1234"}}));
+  EXPECT_EQ(j["findings"][9]["severity"], "warning");
+}
+
+// ---- how many at once -------------------------------------------------------------
+
+TEST_F(FleetCommands, AFleetLargerThanTheOpenFileLimitAllowsIsWorkedOnInRounds) {
+  StartFleet(12);
+  GlobalOptions options;
+  options.network.controlPort = Encoder(0).ControlPort();
+  options.network.timings.exchangeDelay = std::chrono::milliseconds(5);
+  options.freeDescriptors = 16 + 5;  // room for 5 sockets beside the program's own files
+  std::vector<Target> targets;
+  for (std::size_t i = 0; i < 12; ++i) targets.push_back(ParseTarget(Address(i)));
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunMessages(options, targets, {out, err}), 0) << err.str();
+  EXPECT_EQ(err.str(),
+            "kestrinectl: the open-file limit allows 5 encoders at once; working on 12 in 3 rounds (raise it with "
+            "ulimit -n)\n");
+  for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(Encoder(i).RequestCount(net::CMD_GET_MESSAGE), 1u);
+}
+
+}  // namespace
+}  // namespace kestrine::cli
