@@ -1,10 +1,16 @@
 // Fleet-sized work against simulated encoders on loopback:
 //   discovery of a 1000-encoder fleet replying at once, and kestrinectl's
-//   messages and set over many encoders, with and without the encoders' 3 s delay.
+//   messages and set over many encoders, with and without the encoders' 3 s delay;
+//   the kestrinectl program itself (its own process: wall time and peak resident
+//   memory) for messages and audit over 1 and 1000 encoders at its default concurrency.
 // Run by hand: build/bench/net/net_bench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <memory>
 #include <sstream>
@@ -138,6 +144,61 @@ BENCHMARK(BM_SetOverFleet)
     ->Args({1, 3000, 64})
     ->Args({100, 3000, 64})
     ->Args({100, 3000, 100})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// kestrinectl as its own process, stdout and stderr to /dev/null; returns its exit status and peak RSS.
+struct ProgramRun {
+  int status = -1;
+  double peakRssMb = 0;
+};
+
+ProgramRun RunProgram(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclosefrom_np(&files, STDERR_FILENO + 1);  // not the fleet's sockets
+  pid_t child = 0;
+  ProgramRun run;
+  if (posix_spawn(&child, KESTRINECTL_PROGRAM, &files, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) == child && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    run.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+  }
+  posix_spawn_file_actions_destroy(&files);
+  return run;
+}
+
+// kestrinectl COMMAND over the fleet with the encoders' own 3000 ms exchange delay and no --jobs:
+// args are (encoders, command: 0 messages, 1 audit). The figure to compare is 1000 against 1.
+void BM_ProgramOverFleet(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  auto fleet = StartFleet(count, state);
+  if (!fleet) return;
+  std::vector<std::string> args{KESTRINECTL_PROGRAM, "--port", std::to_string(fleet->Encoder(0).ControlPort()),
+                                state.range(1) == 0 ? "messages" : "audit"};
+  AppendAddresses(args, *fleet, count);
+  ProgramRun run;
+  for (auto _ : state) {
+    run = RunProgram(args);
+    // audit exits 1 for error findings; a fleet this large repeats device numbers, which are warnings only.
+    if (run.status != 0) state.SkipWithError("kestrinectl failed");
+  }
+  state.counters["encoders"] = static_cast<double>(count);
+  state.counters["peak_rss_mb"] = run.peakRssMb;
+}
+BENCHMARK(BM_ProgramOverFleet)
+    ->ArgNames({"encoders", "audit"})
+    ->Args({1, 0})
+    ->Args({1000, 0})
+    ->Args({1, 1})
+    ->Args({1000, 1})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
