@@ -131,7 +131,7 @@ int RunMessages(const GlobalOptions& options, const std::vector<Target>& targets
         Json messages = Json::array();
         for (const JobOutput::Line& line : output.lines) {
           if (line.stream != Stream::Out) continue;
-          DecodedText text = DecodeEncoderText(std::string_view(line.text).substr(line.prefixLength));
+          DecodedText text = DecodeEncoderText(line.body);
           if (text.undecodable) entry["undecodable"] = true;
           messages.push_back(std::move(text.utf8));
         }

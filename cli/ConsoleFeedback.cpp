@@ -12,7 +12,7 @@ void JobOutput::Print(Stream stream, std::string_view prefix, std::string_view t
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   std::string line(prefix);
   line += HumanText(text);
-  lines.push_back({stream, std::move(line), prefix.size()});
+  lines.push_back({stream, std::move(line), std::string(text)});
 }
 
 ConsoleFeedback::ConsoleFeedback(JobOutput& output, std::string outPrefix, std::string errPrefix)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +14,8 @@ enum class Stream { Out, Err };
 struct JobOutput {
   struct Line {
     Stream stream;
-    std::string text;  // the prefix, then the text
-    std::size_t prefixLength = 0;
+    std::string text;  // as printed: the prefix, then the text
+    std::string body;  // the text as it was given, for --json
   };
   std::vector<Line> lines;
 

@@ -14,7 +14,7 @@ std::string ErrorText(const JobOutput& output) {
   for (const JobOutput::Line& line : output.lines) {
     if (line.stream != Stream::Err) continue;
     if (!text.empty()) text += '\n';
-    text += std::string_view(line.text).substr(line.prefixLength);
+    text += line.body;
   }
   return text;
 }
