@@ -16,6 +16,7 @@
 #include "config/PropertyItemTable.h"
 #include "config/RecordFields.h"
 #include "net/DeviceOperations.h"
+#include "platform/Ipv4Text.h"
 
 namespace kestrine::cli {
 namespace {
@@ -85,6 +86,7 @@ class EncoderApplyJob final {
  public:
   EncoderApplyJob(const GlobalOptions& options, const ApplyPlan& plan, const Target& target, JobOutput& output)
       : plan_(plan),
+        address_(target.address),
         feedback_(output, target.text + ": ", target.text + ": "),
         operations_(options.network, feedback_) {
     record_.ipAddr = target.address;
@@ -112,6 +114,12 @@ class EncoderApplyJob final {
     record_ = overlay.record;
     if (!Apply(config::item_id::kNewPassword, plan_.password)) return false;
     flags_.bitrateModified = overlay.bitrateChanged;
+    // The write goes to the record's address; never let a document send it, passwords included, elsewhere.
+    if (record_.ipAddr != address_) {
+      feedback_.Error("not written: the configuration would go to " + platform::FormatIpv4(record_.ipAddr) +
+                      ", not to the address named");
+      return false;
+    }
     const net::WriteRequest request{true, true};
     return operations_.SendConfiguration(record_, flags_, request) == net::OperationResult::Success;
   }
@@ -137,6 +145,7 @@ class EncoderApplyJob final {
   }
 
   const ApplyPlan& plan_;
+  std::uint32_t address_;
   ConsoleFeedback feedback_;
   net::DeviceOperations operations_;
   config::EncoderConfiguration record_;

@@ -195,6 +195,23 @@ TEST_F(FleetCommands, ApplyCopiesTheSettingsAndKeepsTheTargetsIdentity) {
   EXPECT_EQ(Encoder(1).Password(), target.old_password.data());
 }
 
+TEST_F(FleetCommands, ApplyWithTheNetworkSettingsNeverWritesToAnyAddressButTheOneNamed) {
+  const auto saved = TempFile("network", Run({"read", Address(0)}).out);
+  const std::string password = Encoder(2).Password();
+  const Result dry = Run({"apply", Address(2), "--password", password, "--from", saved.string(), "--include-network",
+                          "--dry-run"});
+  EXPECT_NE(dry.out.find(Address(2) + ": ipAddr: " + Address(2) + " -> " + Address(0) + "\n"), std::string::npos);
+  EXPECT_NE(dry.out.find(Address(2) + ": multicast_ip: 239.1.1.3 -> 239.1.1.1\n"), std::string::npos);
+
+  const Result applied = Run({"apply", Address(2), "--password", password, "--from", saved.string(),
+                              "--include-network"});
+  EXPECT_EQ(applied.status, 1);
+  EXPECT_EQ(applied.err, Address(2) + ": not written: the configuration would go to " + Address(0) +
+                             ", not to the address named\n");
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_SENDXML), 0u);
+  EXPECT_EQ(Encoder(2).RequestCount(net::CMD_SENDXML), 0u);
+}
+
 TEST_F(FleetCommands, ApplyRefusesBadFilesBeforeContactAndBadValuesPerEncoder) {
   const std::string password = Encoder(0).Password();
   const auto malformed = TempFile("malformed", "<tavrix><system>");
