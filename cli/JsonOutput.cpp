@@ -2,72 +2,22 @@
 
 #include <nlohmann/json.hpp>
 
-#include <vector>
+#include <algorithm>
+#include <optional>
 
 #include "cli/RecordPrinter.h"
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
-
-#ifndef _WIN32
-#include <cerrno>
-#include <iconv.h>
-#endif
+#include "config/TextEncoding.h"
 
 namespace kestrine::cli {
-namespace {
-
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
-
-// Where no GB18030 decoder is at hand, only ASCII is sure.
-DecodedText KeepAsciiOnly(std::string_view bytes) {
-  DecodedText decoded;
-  for (const char c : bytes) {
-    if (static_cast<unsigned char>(c) < 0x80) {
-      decoded.utf8 += c;
-    } else {
-      decoded.utf8 += kReplacementCharacter;
-      decoded.undecodable = true;
-    }
-  }
-  return decoded;
-}
-
-#ifndef _WIN32
-// iconv stops at a byte sequence it cannot take; that byte becomes U+FFFD and the rest goes on.
-DecodedText DecodeGb18030(std::string_view bytes) {
-  iconv_t converter = ::iconv_open("UTF-8", "GB18030");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return KeepAsciiOnly(bytes);
-  DecodedText decoded;
-  std::vector<char> in(bytes.begin(), bytes.end());
-  std::vector<char> out(4 * bytes.size() + 16);
-  char* inPtr = in.data();
-  std::size_t inLeft = in.size();
-  while (inLeft > 0) {
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    const std::size_t rc = ::iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
-    decoded.utf8.append(out.data(), static_cast<std::size_t>(outPtr - out.data()));
-    if (rc != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) continue;
-    decoded.utf8 += kReplacementCharacter;  // EILSEQ, or a sequence the text ends inside (EINVAL)
-    decoded.undecodable = true;
-    ++inPtr;
-    --inLeft;
-    ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  }
-  ::iconv_close(converter);
-  return decoded;
-}
-#endif
-
-}  // namespace
 
 DecodedText DecodeEncoderText(std::string_view bytes) {
-#ifdef _WIN32
-  return KeepAsciiOnly(bytes);
-#else
-  return DecodeGb18030(bytes);
-#endif
+  if (std::optional<std::string> decoded = config::DecodeGb18030(bytes)) return {std::move(*decoded), false};
+  // Plain ASCII reads the same in both encodings, even where no converter exists.
+  const bool ascii =
+      std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return {config::DecodeGb18030Lenient(bytes), !ascii};
 }
 
 void PutEncoderText(Json& entry, std::string_view key, std::string_view bytes) {
