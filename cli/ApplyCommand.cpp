@@ -16,7 +16,6 @@
 #include "config/PropertyItemTable.h"
 #include "config/RecordFields.h"
 #include "net/DeviceOperations.h"
-#include "platform/Ipv4Text.h"
 
 namespace kestrine::cli {
 namespace {
@@ -114,14 +113,9 @@ class EncoderApplyJob final {
     record_ = overlay.record;
     if (!Apply(config::item_id::kNewPassword, plan_.password)) return false;
     flags_.bitrateModified = overlay.bitrateChanged;
-    // The write goes to the record's address; never let a document send it, passwords included, elsewhere.
-    if (record_.ipAddr != address_) {
-      feedback_.Error("not written: the configuration would go to " + platform::FormatIpv4(record_.ipAddr) +
-                      ", not to the address named");
-      return false;
-    }
     const net::WriteRequest request{true, true};
-    return operations_.SendConfiguration(record_, flags_, request) == net::OperationResult::Success;
+    // To the address the operator named: a restore with --include-network carries another ipAddr in the record.
+    return operations_.SendConfiguration(record_, flags_, request, address_) == net::OperationResult::Success;
   }
 
  private:
