@@ -25,13 +25,26 @@ struct FleetConcurrency {
 // The stderr line that says the open-file limit makes a command work in rounds.
 [[nodiscard]] std::string RoundsNotice(std::size_t encoders, std::size_t jobs);
 
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitizedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitizedBuild = true;
+#else
+inline constexpr bool kSanitizedBuild = false;
+#endif
+#else
+inline constexpr bool kSanitizedBuild = false;
+#endif
+
 // Runs one job per encoder, `jobs` at a time, and prints each job's lines in
 // the order the encoders were given, each as soon as all before it are done.
 // A job returns true when its operation succeeded. Returns true when all did.
 class FleetRunner final {
  public:
   // Workers wait on sockets and parse small documents: a small stack lets a thousand of them run at once.
-  static constexpr std::size_t kWorkerStackBytes = 256 * 1024;
+  // AddressSanitizer pads every frame, so a sanitizer build gives them room for that.
+  static constexpr std::size_t kWorkerStackBytes = (kSanitizedBuild ? 1024 : 256) * 1024;
 
   explicit FleetRunner(std::size_t jobs, std::size_t workerStackBytes = kWorkerStackBytes);
 
