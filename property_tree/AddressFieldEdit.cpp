@@ -53,17 +53,23 @@ bool CAddressFieldEdit::CaretAtEnd() const { return !hasSelectedText() && cursor
 void CAddressFieldEdit::TypeDigit(QKeyEvent* event) {
   if (text().size() >= kMaxDigits && !hasSelectedText()) {
     // A full field takes no more: the digit only moves the focus on, so it never counts twice.
-    emit AdvanceRequested();
+    emit Filled();
     return;
   }
   clamped_ = false;
   QLineEdit::keyPressEvent(event);
-  if (!clamped_ && text().size() >= kMaxDigits && CaretAtEnd()) emit AdvanceRequested();
+  if (!clamped_ && text().size() >= kMaxDigits && CaretAtEnd()) emit Filled();
+}
+
+bool CAddressFieldEdit::TakesDotAsConfirmation() const {
+  return enteredByFill_ && selectedText().size() == text().size();
 }
 
 void CAddressFieldEdit::keyPressEvent(QKeyEvent* event) {
   emit KeyPressed();
   const QString typed = event->text();
+  const bool dotConfirmsMove = TakesDotAsConfirmation();
+  enteredByFill_ = false;
   switch (event->key()) {
     case Qt::Key_Delete:
       // The deletion applies here, to the selection if there is one, before the focus moves on and the
@@ -92,7 +98,8 @@ void CAddressFieldEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (typed == QLatin1String(".")) {
-    if (!text().isEmpty()) emit AdvanceRequested();
+    // Typing "239." must not skip the field that filling "239" already moved to.
+    if (!dotConfirmsMove && !text().isEmpty()) emit AdvanceRequested();
     return;
   }
   if (!typed.isEmpty() && typed.front().isPrint()) return;  // only digits are taken
@@ -105,6 +112,7 @@ void CAddressFieldEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void CAddressFieldEdit::focusOutEvent(QFocusEvent* event) {
+  if (!IsPopupFocusChange(event)) enteredByFill_ = false;
   // By now the application already names the widget that takes the focus. A context menu is no move.
   if (!IsPopupFocusChange(event)) emit FocusLeft(QApplication::focusWidget());
   QLineEdit::focusOutEvent(event);

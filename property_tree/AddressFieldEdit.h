@@ -20,11 +20,16 @@ class CAddressFieldEdit final : public QLineEdit {
   // The octet; a blank field reads 0.
   [[nodiscard]] int Value() const;
   void SetValue(int value);
+  // The focus came here because the field before filled up. Until a key is typed here or the selection
+  // changes, a "." only confirms that move instead of making another one.
+  void MarkEnteredByFill() { enteredByFill_ = true; }
 
  signals:
   void FocusEntered();
   void FocusLeft(QWidget* newFocus);
   void AdvanceRequested();
+  // The field is full and the focus should move on by itself.
+  void Filled();
   void StepRequested(int direction);
   // Every key that reaches the field, before the field acts on it.
   void KeyPressed();
@@ -41,8 +46,10 @@ class CAddressFieldEdit final : public QLineEdit {
   void TypeDigit(QKeyEvent* event);
   [[nodiscard]] bool CaretAtStart() const;
   [[nodiscard]] bool CaretAtEnd() const;
+  [[nodiscard]] bool TakesDotAsConfirmation() const;
 
   bool clamped_ = false;
+  bool enteredByFill_ = false;
 };
 
 }  // namespace kestrine::ui

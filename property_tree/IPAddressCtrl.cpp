@@ -35,6 +35,7 @@ CIPAddressCtrl::CIPAddressCtrl(QWidget* parent) : QWidget(parent) {
     connect(field, &CAddressFieldEdit::FocusEntered, this, &CIPAddressCtrl::FocusEntered);
     connect(field, &CAddressFieldEdit::FocusLeft, this, &CIPAddressCtrl::OnFieldFocusLeft);
     connect(field, &CAddressFieldEdit::AdvanceRequested, this, [this, i] { Advance(i); });
+    connect(field, &CAddressFieldEdit::Filled, this, [this, i] { AdvanceAfterFill(i); });
     connect(field, &CAddressFieldEdit::StepRequested, this, [this, i](int direction) { Step(i, direction); });
     connect(field, &CAddressFieldEdit::KeyPressed, this, &CIPAddressCtrl::HideNotice);
     connect(field, &CAddressFieldEdit::ValueClamped, this, [this, i](int typed) { ShowClampNotice(i, typed); });
@@ -204,6 +205,11 @@ void CIPAddressCtrl::paintEvent(QPaintEvent* /*event*/) {
 
 void CIPAddressCtrl::Advance(int from) {
   if (from + 1 < kFieldCount) SetFieldFocus(from + 1);
+}
+
+void CIPAddressCtrl::AdvanceAfterFill(int from) {
+  Advance(from);
+  if (CAddressFieldEdit* next = GetField(from + 1)) next->MarkEnteredByFill();
 }
 
 bool CIPAddressCtrl::MoveByTab(int from, bool backwards) {

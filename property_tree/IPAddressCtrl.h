@@ -17,8 +17,9 @@ class CAddressFieldEdit;
 // A four-field IPv4 address editor, standing in for the platform's IP address control. The address goes
 // in and out as a 32-bit value in host order (first octet in the high byte); blank fields read 0. The
 // fields sit at x = 5, b + 10, 2b + 15 and 3b + 20 with b = (width - 25) / 4, each b wide, and the dots
-// are painted in the gaps. Focus moves on when a field is full, on "." and on Delete; Tab and Shift+Tab
-// move between the fields and leave the editor past the last or the first. A number above 255 becomes
+// are painted in the gaps. Focus moves on when a field is full, on "." and on Delete (a "." right after a
+// full field moved it is taken as that move, not another); Tab and Shift+Tab move between the fields and
+// leave the editor past the last or the first. A number above 255 becomes
 // 255, and a short notice below the editor says so until the next key or for a few seconds.
 class CIPAddressCtrl final : public QWidget {
   Q_OBJECT
@@ -76,6 +77,7 @@ class CIPAddressCtrl final : public QWidget {
   [[nodiscard]] QRect FieldArea() const;
   [[nodiscard]] int FrameWidth() const;
   void Advance(int from);
+  void AdvanceAfterFill(int from);
   bool MoveByTab(int from, bool backwards);
   void ShowClampNotice(int from, int typed);
   void Step(int from, int direction);

@@ -82,6 +82,22 @@ TEST_F(GalleryKeyboard, TypingAWholeAddressReplacesTheShownOneByMouseAndByKeyboa
   EXPECT_EQ(lines_.back(), QStringLiteral("201 Address \"10.1.2.3\""));
 }
 
+TEST_F(GalleryKeyboard, ADotRightAfterAFullFieldMovedOnSkipsNoField) {
+  Items().address->SetAddress(0xE0010101u);  // 224.1.1.1
+  ClickValue(*Items().address);
+  Type(QStringLiteral("239.101.2.3"));
+  EXPECT_EQ(AddressEditor().FieldTexts(), QStringList({"239", "101", "2", "3"}));
+
+  AddressEditor().SetAddress(0xE0010101u);
+  AddressEditor().SetFieldFocus(0);
+  Type(QStringLiteral("10.1.2.3"));
+  EXPECT_EQ(AddressEditor().FieldTexts(), QStringList({"10", "1", "2", "3"}));
+
+  AddressEditor().SetFieldFocus(0);
+  Type(QStringLiteral("239.."));  // a second dot is a move of its own
+  EXPECT_TRUE(Field(2).hasFocus());
+}
+
 TEST_F(GalleryKeyboard, DeleteAfterADotDeletesTheSelectedFieldItMovedTo) {
   ClickValue(*Items().address);  // 192.168.1.10
   Type(QStringLiteral("."));
