@@ -154,13 +154,13 @@ class PaintedIconEngine final : public QIconEngine {
   QImage Render(const QSize& size, QIcon::Mode mode) const {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    const PictureSpec& spec = SpecOf(picture_);
+    const PictureSpec& drawing = SpecOf(picture_);
     {
       QPainter painter(&image);
       painter.setRenderHint(QPainter::Antialiasing);
-      painter.scale(static_cast<qreal>(size.width()) / spec.size.width(),
-                    static_cast<qreal>(size.height()) / spec.size.height());
-      spec.paint(painter);
+      painter.scale(static_cast<qreal>(size.width()) / drawing.size.width(),
+                    static_cast<qreal>(size.height()) / drawing.size.height());
+      drawing.paint(painter);
     }
     if (mode == QIcon::Disabled) Grey(image);
     return image;
