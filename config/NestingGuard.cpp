@@ -137,8 +137,7 @@ const char* GetEntity(const char* p, std::string* value) {
       return p + name.size();
     }
   }
-  if (value != nullptr) value->push_back(*p);
-  return p + 1;
+  return p + 1;  // an unrecognised '&' is skipped and adds nothing to the value
 }
 
 const char* GetChar(const char* p, std::string* value, Encoding encoding) {

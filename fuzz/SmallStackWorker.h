@@ -21,12 +21,24 @@ class SmallStackWorker final {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, stackBytes);
-    pthread_t thread;
-    const int rc = pthread_create(&thread, &attributes, &SmallStackWorker::Loop, this);
+    const int rc = pthread_create(&thread_, &attributes, &SmallStackWorker::Loop, this);
     pthread_attr_destroy(&attributes);
     if (rc != 0) Fail("cannot start the small-stack worker");
-    pthread_detach(thread);  // lives as long as the process
   }
+
+  // The engine ends the run with exit(), which destroys this: the thread must
+  // be gone first, or destroying the condition it waits on blocks for ever.
+  ~SmallStackWorker() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    pthread_join(thread_, nullptr);
+  }
+
+  SmallStackWorker(const SmallStackWorker&) = delete;
+  SmallStackWorker& operator=(const SmallStackWorker&) = delete;
 
   void Run(const std::function<void()>& work) {
     std::unique_lock lock(mutex_);
@@ -38,18 +50,21 @@ class SmallStackWorker final {
  private:
   static void* Loop(void* self) {
     auto& worker = *static_cast<SmallStackWorker*>(self);
+    std::unique_lock lock(worker.mutex_);
     for (;;) {
-      std::unique_lock lock(worker.mutex_);
-      worker.changed_.wait(lock, [&worker] { return worker.work_ != nullptr; });
+      worker.changed_.wait(lock, [&worker] { return worker.work_ != nullptr || worker.stopping_; });
+      if (worker.stopping_) return nullptr;
       (*worker.work_)();
       worker.work_ = nullptr;
       worker.changed_.notify_all();
     }
   }
 
+  pthread_t thread_{};
   std::mutex mutex_;
   std::condition_variable changed_;
   const std::function<void()>* work_ = nullptr;
+  bool stopping_ = false;
 };
 
 }  // namespace kestrine::fuzz

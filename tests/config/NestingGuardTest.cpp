@@ -44,6 +44,7 @@ TEST(NestingGuardTest, CountsExactlyTheLevelsTinyXmlBuilds) {
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>\xE0</a><b></b></a>",
       "<?xml version=\"1.0\"?><a>\xE0</a><b></b></a>",
       "<?xml encoding=\"utf&#45;8x\"?><a>\xE0</a><b></b></a>",
+      "<?xml encoding=\"UTF&8\"?><a>\xE0</a><b></b></a>",
       "\xEF\xBB\xBF<a>\xE0</a><b></b></a>",
       "<?xml encoding='UTF-8'?><a>\xEF\xBB\xBF<b>\xE0\0<c></c></b></a>"s,
       "<a>\0<b></b></a>"s,
