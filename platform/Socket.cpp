@@ -136,8 +136,8 @@ bool Socket::Connect(std::uint32_t address, std::uint16_t port, std::chrono::mil
                     error == 0;
         break;
       }
+      if (keepAlive) keepAlive();  // as in WaitReadable, after the last slice too
       if (deadline.Expired()) break;
-      if (keepAlive) keepAlive();
     }
   }
   if (!connected || !SetNonBlocking(false)) {
@@ -184,8 +184,10 @@ bool Socket::WaitReadable(std::chrono::milliseconds timeout, const KeepAlive& ke
     const int ready = PollOne(handle_, POLLIN, SliceMs(deadline));
     if (ready < 0) return false;
     if (ready > 0) return true;
-    if (deadline.Expired()) return false;
+    // Kept alive after every quiet slice, the last one too: a slice that overran the
+    // whole wait on a loaded host must not leave the caller's window unserved.
     if (keepAlive) keepAlive();
+    if (deadline.Expired()) return false;
   }
 }
 
