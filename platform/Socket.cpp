@@ -44,6 +44,11 @@ int PollOne(NativeSocket s, short events, int timeoutMs) {
 }
 void CloseNative(NativeSocket s) { ::close(s); }
 bool InProgress() { return errno == EINPROGRESS; }
+// No program we might start inherits a connection to an encoder.
+bool MarkCloseOnExec(NativeSocket s) {
+  const int flags = ::fcntl(s, F_GETFD);
+  return flags >= 0 && ::fcntl(s, F_SETFD, flags | FD_CLOEXEC) == 0;
+}
 #ifdef MSG_NOSIGNAL
 constexpr int kSendFlags = MSG_NOSIGNAL;
 #else
@@ -59,8 +64,13 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
   return sa;
 }
 
+#ifndef _WIN32
 NativeSocket OpenNative(int type, int protocol) {
   NativeSocket s = ::socket(AF_INET, type, protocol);
+  if (s >= 0 && !MarkCloseOnExec(s)) {
+    ::close(s);
+    return -1;
+  }
 #if defined(SO_NOSIGPIPE)
   int one = 1;
   // A socket that could raise SIGPIPE is not one we hand out.
@@ -71,6 +81,7 @@ NativeSocket OpenNative(int type, int protocol) {
 #endif
   return s;
 }
+#endif
 
 int SliceMs(const Deadline& deadline) {
   return static_cast<int>(std::min(deadline.Remaining(), kWaitSlice).count());
@@ -293,6 +304,10 @@ Socket Socket::Accept() {
   return s == INVALID_SOCKET ? Socket{} : Socket{s};
 #else
   if (s < 0) return Socket{};
+  if (!MarkCloseOnExec(s)) {
+    ::close(s);
+    return Socket{};
+  }
 #if defined(SO_NOSIGPIPE)
   int one = 1;
   ::setsockopt(s, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);

@@ -6,6 +6,10 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
+
 #include "platform/Ipv4Text.h"
 
 namespace kestrine::platform {
@@ -75,6 +79,20 @@ TEST(Socket, ReceiveWaitsAtMostItsTimeoutAndKeepsTheCallerAlive) {
   server.Close();
   EXPECT_EQ(client.Receive(buffer, 2000ms, {}).status, ReceiveStatus::Closed);
 }
+
+#ifndef _WIN32
+TEST(Socket, NoSocketIsInheritedByAProgramWeStart) {
+  Socket listener = ListenOnLoopback();
+  Socket client = Socket::CreateStream();
+  ASSERT_TRUE(client.Connect(kLoopback, listener.LocalPort(), 2000ms, {}));
+  const Socket server = listener.Accept();
+  const Socket datagram = Socket::CreateDatagram();
+  for (const Socket* socket : std::array<const Socket*, 4>{&listener, &client, &server, &datagram}) {
+    ASSERT_TRUE(socket->IsValid());
+    EXPECT_NE(::fcntl(static_cast<int>(socket->Native()), F_GETFD) & FD_CLOEXEC, 0);
+  }
+}
+#endif
 
 TEST(Socket, SendingToAPeerThatHasGoneDoesNotKillTheProcess) {
   Socket listener = ListenOnLoopback();
