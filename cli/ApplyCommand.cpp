@@ -122,11 +122,7 @@ class EncoderApplyJob final {
   bool Read() {
     const net::DocumentRead read = operations_.ReadConfigurationDocument(record_, flags_);
     if (read.result == net::OperationResult::Success) return true;
-    if (read.fetch.failure == net::ReadFailure::None) {
-      feedback_.Error(kDocumentRefused);
-    } else if (const std::string reason = DescribeSilentFailure(read.fetch); !reason.empty()) {
-      feedback_.Error(reason);
-    }
+    ReportFailedRead(read, feedback_);
     return false;
   }
 

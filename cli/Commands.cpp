@@ -55,6 +55,14 @@ std::optional<std::string> FetchDocument(const GlobalOptions& options, const Tar
   return std::nullopt;
 }
 
+void ReportFailedRead(const net::DocumentRead& read, ConsoleFeedback& feedback) {
+  if (read.fetch.failure == net::ReadFailure::None) {
+    feedback.Error(kDocumentRefused);
+  } else if (const std::string reason = DescribeSilentFailure(read.fetch); !reason.empty()) {
+    feedback.Error(reason);
+  }
+}
+
 // Texts for the read failures the desktop shell passes over in silence; a script needs a reason.
 std::string DescribeSilentFailure(const net::ConfigurationFetch& fetch) {
   switch (fetch.failure) {

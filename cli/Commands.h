@@ -50,6 +50,9 @@ class ConsoleFeedback;
 [[nodiscard]] std::string DescribeSilentFailure(const net::ConfigurationFetch& fetch);
 inline constexpr std::string_view kDocumentRefused = "Configuration document not accepted";
 
+// Says why a read of the whole record (ReadConfigurationDocument) did not succeed.
+void ReportFailedRead(const net::DocumentRead& read, ConsoleFeedback& feedback);
+
 struct Streams {
   std::ostream& out;
   std::ostream& err;

@@ -76,11 +76,7 @@ class EncoderSetJob final {
       page_.Show(&record_);
       return true;
     }
-    if (read.fetch.failure == net::ReadFailure::None) {
-      feedback_.Error(kDocumentRefused);
-    } else if (const std::string reason = DescribeSilentFailure(read.fetch); !reason.empty()) {
-      feedback_.Error(reason);
-    }
+    ReportFailedRead(read, feedback_);
     return false;
   }
 
