@@ -42,9 +42,12 @@ inline constexpr bool kSanitizedBuild = false;
 // A job returns true when its operation succeeded. Returns true when all did.
 class FleetRunner final {
  public:
-  // Workers wait on sockets and parse small documents: a small stack lets a thousand of them run at once.
-  // AddressSanitizer pads every frame, so a sanitizer build gives them room for that.
-  static constexpr std::size_t kWorkerStackBytes = (kSanitizedBuild ? 1024 : 256) * 1024;
+  // Workers wait on sockets and parse documents of at most 9999 bytes. TinyXML
+  // recurses once per level, and such a document can nest 3,333 levels, about
+  // 750 KiB of its frames: with this room not even a nesting the guard missed
+  // could overflow a worker. Untouched stack costs address space only.
+  // AddressSanitizer pads every frame, so a sanitizer build gives them more.
+  static constexpr std::size_t kWorkerStackBytes = (kSanitizedBuild ? 2048 : 1024) * 1024;
 
   explicit FleetRunner(std::size_t jobs, std::size_t workerStackBytes = kWorkerStackBytes);
 

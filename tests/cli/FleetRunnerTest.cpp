@@ -1,11 +1,13 @@
 #include "cli/FleetRunner.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <sys/resource.h>
 
 #include <atomic>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #include "cli/ConsoleFeedback.h"
@@ -44,6 +46,22 @@ TEST(FleetRunner, PrintsInTheOrderGivenWhateverOrderJobsFinishIn) {
   EXPECT_EQ(out.str(), "job 0\njob 1\njob 2\njob 3\njob 4\njob 5\njob 6\njob 7\n");
   EXPECT_EQ(err.str(), "five failed\n");  // the text's own line feed is not doubled
   EXPECT_LE(mostAtOnce.load(), 4);
+}
+
+TEST(FleetRunner, AWorkerHasRoomForTheDeepestDocumentAReplyCanHold) {
+  std::string deepest;
+  for (int level = 0; level < 9999 / 3; ++level) deepest += "<a>";
+  std::ostringstream out;
+  std::ostringstream err;
+  const FleetRunner runner(1);
+  EXPECT_TRUE(runner.Run(
+      1,
+      [&](std::size_t, JobOutput&) {
+        TiXmlDocument document;
+        document.Parse(deepest.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
+        return document.Error();  // unclosed: parsed to the bottom, then refused
+      },
+      out, err));
 }
 
 TEST(FleetRunner, AJobThatThrowsFailsAloneAndNothingIsEmpty) {
