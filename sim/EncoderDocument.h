@@ -16,7 +16,7 @@ namespace kestrine::sim {
 inline constexpr std::string_view kFactoryPassword = "UUUUUUUU";
 
 // The settings an encoder leaves the factory with. `index` is its place in a fleet
-// (device number, multicast group and service name differ per encoder);
+// (device number, stream port and service name differ per encoder);
 // `address` is its own address, network order.
 [[nodiscard]] config::EncoderConfiguration FactoryConfiguration(std::size_t index, std::uint32_t address);
 

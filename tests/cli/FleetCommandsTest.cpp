@@ -201,14 +201,16 @@ TEST_F(FleetCommands, ApplyWithTheNetworkSettingsNeverWritesToAnyAddressButTheOn
   const Result dry = Run({"apply", Address(2), "--password", password, "--from", saved.string(), "--include-network",
                           "--dry-run"});
   EXPECT_NE(dry.out.find(Address(2) + ": ipAddr: " + Address(2) + " -> " + Address(0) + "\n"), std::string::npos);
-  EXPECT_NE(dry.out.find(Address(2) + ": multicast_ip: 239.1.1.3 -> 239.1.1.1\n"), std::string::npos);
+  const std::string from = std::to_string(Encoder(2).Configuration().multicast_port);
+  const std::string to = std::to_string(Encoder(0).Configuration().multicast_port);
+  EXPECT_NE(dry.out.find(Address(2) + ": multicast_port: " + from + " -> " + to + "\n"), std::string::npos);
 
   const Result applied = Run({"apply", Address(2), "--password", password, "--from", saved.string(),
                               "--include-network"});
   EXPECT_EQ(applied.status, 0) << applied.err;
   EXPECT_EQ(Encoder(0).RequestCount(net::CMD_SENDXML), 0u);
   EXPECT_EQ(Encoder(2).RequestCount(net::CMD_SENDXML), 1u);
-  EXPECT_EQ(platform::FormatIpv4(Encoder(2).Configuration().multicast_ip), "239.1.1.1");
+  EXPECT_EQ(std::to_string(Encoder(2).Configuration().multicast_port), to);
 }
 
 TEST_F(FleetCommands, ApplyRefusesBadFilesBeforeContactAndBadValuesPerEncoder) {
@@ -250,8 +252,11 @@ TEST_F(FleetCommands, AuditOfASoundFleetFindsNothing) {
 
 TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   StartFleet(7);
-  const auto multicast = Encoder(0).Configuration().multicast_ip;
-  Change(1, [&](auto& r) { r.multicast_ip = multicast; });
+  const auto destination = Encoder(0).Configuration();
+  Change(1, [&](auto& r) {
+    r.multicast_ip = destination.multicast_ip;
+    r.multicast_port = destination.multicast_port;
+  });
   Change(2, [](auto& r) {
     r.multicast_ip = platform::InetAddr("224.0.0.9");
     r.pcr_pid = r.video_pid;
@@ -271,8 +276,9 @@ TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   const Result result = Run(args);
   EXPECT_EQ(result.status, 1);
   const std::string a = Address(0), b = Address(1), c = Address(2), d = Address(3), e = Address(4), g = Address(6);
+  const std::string collision = "127.0.0.1:" + std::to_string(destination.multicast_port);
   EXPECT_EQ(result.out,
-            "error multicast-collision: " + a + ", " + b + ": all send to 239.1.1.1:1234\n"
+            "error multicast-collision: " + a + ", " + b + ": all send to " + collision + "\n"
             "error multicast-address: " + c +
                 ": multicast_ip 224.0.0.9 is in the link-local control block 224.0.0.0/24\n"
             "error duplicate-ip: " + d + ", " + e + ": all report ipAddr " + e + "\n"
@@ -291,7 +297,7 @@ TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   EXPECT_EQ(j["encoders"][6]["ok"], false);
   EXPECT_EQ(j["findings"].size(), 10u);
   EXPECT_EQ(j["findings"][0], json({{"severity", "error"}, {"kind", "multicast-collision"}, {"addresses", {a, b}},
-                                    {"text", "all send to 239.1.1.1:1234"}}));
+                                    {"text", "all send to " + collision}}));
   EXPECT_EQ(j["findings"][9]["severity"], "warning");
 }
 

@@ -169,6 +169,8 @@ TEST(SimulatorProgram, ServesWhatItPrintsAndEndsCleanlyOnSigterm) {
   const std::string second = program.ReadLine();
   ASSERT_TRUE(std::regex_match(second, match, listening)) << second;
   EXPECT_EQ(match[1], "127.0.0.2");
+  EXPECT_EQ(program.ReadLine(), "127.0.0.1 streams to udp://127.0.0.1:5000 after 1005\n");
+  EXPECT_EQ(program.ReadLine(), "127.0.0.2 streams to udp://127.0.0.1:5001 after 1005\n");
   EXPECT_NE(program.ReadLine().find("answering discovery on UDP 0.0.0.0:"), std::string::npos);
 
   platform::Socket client = platform::Socket::CreateStream();
