@@ -120,7 +120,7 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
   EncoderConfiguration record = FullRecord();
   model.Show(&record);
   EXPECT_EQ(Shown(model, item_id::kPassword).text, "");
-  EXPECT_FALSE(model.PasswordRowsFilled().currentGiven);
+  EXPECT_FALSE(model.PasswordRowsFilled().currentPasswordGiven);
   // A blank password row committed as shown is no password at all.
   EXPECT_EQ(model.CommitTyped(item_id::kPassword, EditorValue::Text(""), record).result, EditResult::NoChange);
   EXPECT_EQ(model.CommitTyped(item_id::kPassword, EditorValue::Text("UULLDDRU"), record).warning,
@@ -134,8 +134,8 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
   model.Show(&record);
   EXPECT_EQ(Shown(model, item_id::kPassword).text, "UULLDDRR");
   EXPECT_EQ(Shown(model, item_id::kNewPassword).text, "RRDDLLUU");
-  EXPECT_TRUE(model.PasswordRowsFilled().currentGiven);
-  EXPECT_TRUE(model.PasswordRowsFilled().newGiven);
+  EXPECT_TRUE(model.PasswordRowsFilled().currentPasswordGiven);
+  EXPECT_TRUE(model.PasswordRowsFilled().newPasswordGiven);
 
   // Another encoder's passwords stay hidden (and unwritable) until its own password is typed.
   EncoderConfiguration other = FullRecord();
@@ -143,7 +143,7 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
   model.Show(&other);
   EXPECT_FALSE(model.Flags().passwordAccepted);
   EXPECT_EQ(Shown(model, item_id::kPassword).text, "");
-  EXPECT_FALSE(model.PasswordRowsFilled().newGiven);
+  EXPECT_FALSE(model.PasswordRowsFilled().newPasswordGiven);
 }
 
 TEST(ConfigurationPageModel, TypedTextsAreJudgedAndStoredAsGbBytes) {
