@@ -8,7 +8,6 @@
 #include "property_tree/PropertyItem.h"
 
 class QComboBox;
-class QEvent;
 
 namespace kestrine::ui {
 
@@ -39,7 +38,6 @@ class CComboPropertyItem final : public CPropertyItem {
 
   [[nodiscard]] QComboBox* GetEditor() const;
   [[nodiscard]] int GetDropDownHeight() const { return dropDownHeight_; }
-  [[nodiscard]] bool HasEditorFocus() const { return hasFocus_; }
 
   void PaintValue(QPainter& painter, const QRect& valueRect) override;
   void OnRowLaidOut() override;
@@ -52,12 +50,10 @@ class CComboPropertyItem final : public CPropertyItem {
   void OnUnhighlight() override;
 
  private:
-  bool WatchEditor(QEvent* event);
   void OnSelectionChanged();
   void FitPopupToDropDownHeight();
 
   QPointer<QComboBox> combo_;
-  bool hasFocus_ = false;
   int dropDownHeight_;
   bool settingSelection_ = false;
   int selectionBeforeEdit_ = -1;
