@@ -13,6 +13,7 @@
 
 #include "app/ConfigurationPage.h"
 #include "config/EncoderConfiguration.h"
+#include "tests/support/SampleRecords.h"
 
 namespace kestrine::ui {
 class CPropertyItem;
@@ -21,8 +22,7 @@ class CPropertyTreeCtrl;
 
 namespace kestrine::app::test {
 
-// A record with every field set to something the page can show.
-[[nodiscard]] config::EncoderConfiguration FullRecord();
+using samples::FullRecord;
 
 // A window holding the configuration page (two lists of 400 x 600), wired the way the shell wires it:
 // every item command is applied at once to the selected record (the fixture's, unless a test selects

@@ -6,31 +6,14 @@
 
 #include "config/EncoderConfiguration.h"
 #include "config/PropertyItemTable.h"
+#include "tests/support/SampleRecords.h"
 
 namespace kestrine::config {
 namespace {
 
 constexpr std::string_view kSevenCharactersGb = "\xB2\xE2\xCA\xD4\xC6\xB5\xB5\xC0\xD2\xBB\xB6\xFE\xC8\xFD";
 
-EncoderConfiguration FullRecord() {
-  EncoderConfiguration record{};
-  StoreText(record.version, "2.31");
-  StoreText(record.old_password, "UULLDDRR");
-  StoreText(record.new_password, "RRDDLLUU");
-  StoreText(record.prg_name, "\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8");  // GB2312
-  StoreText(record.prg_provider_name, "DVB");
-  record.ipAddr = 0x0A01A8C0;  // 192.168.1.10 in network order
-  record.sequence_number = 7;
-  record.mux_bitrate = 4000;
-  record.pmt_pid = 256;
-  record.pcr_pid = 257;
-  record.video_pid = 258;
-  record.audio_pid = 259;
-  record.analog_bitrate = 192;
-  record.sdi_exist_group = 12;
-  record.Audio_Delay = -20;
-  return record;
-}
+using samples::FullRecord;
 
 const RowDisplay& Shown(const ConfigurationPageModel& model, int id) { return *model.RowById(id); }
 bool ReadOnly(const ConfigurationPageModel& model, int id) { return Shown(model, id).readOnly; }
