@@ -17,7 +17,7 @@ void PageTest::SetUp() {
   window_->resize(kPageWidth, kPageHeight);
   page_ = new ConfigurationPage(window_.get());
   page_->setGeometry(0, 0, kPageWidth, kPageHeight);
-  page_->SetWarningSink(this);
+  page_->SetMessageBoxes(*this);
   QObject::connect(page_, &ConfigurationPage::ItemCommand, page_, [this](int id) {
     commands_.push_back(id);
     page_->ApplyPropertyEdit(id, selected_);
@@ -25,6 +25,14 @@ void PageTest::SetUp() {
 }
 
 void PageTest::TearDown() { window_.reset(); }
+
+// Every box the page shows is a refusal, a "Warning" owned by its window.
+void PageTest::Show(const MessageBoxRequest& request) {
+  EXPECT_EQ(request.caption, "Warning");
+  EXPECT_EQ(request.icon, QMessageBox::Warning);
+  EXPECT_EQ(request.owner, window_.get());
+  warnings_.push_back(request.text.toStdString());
+}
 
 void PageTest::ShowActive() {
   window_->show();
