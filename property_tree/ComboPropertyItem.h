@@ -35,6 +35,7 @@ class CComboPropertyItem final : public CPropertyItem {
   [[nodiscard]] QString GetLBText(int index) const;
   // The selected entry's text, or "" with nothing selected.
   [[nodiscard]] QString GetWindowText() const;
+  [[nodiscard]] QString GetDisplayText() const override { return GetWindowText(); }
 
   [[nodiscard]] QComboBox* GetEditor() const;
   [[nodiscard]] int GetDropDownHeight() const { return dropDownHeight_; }

@@ -34,7 +34,7 @@ class CEditPropertyItem final : public CPropertyItem {
   void SetIntValue(int value);
 
   // What the row shows: the text, or one "*" per character for a password.
-  [[nodiscard]] QString GetDisplayText() const;
+  [[nodiscard]] QString GetDisplayText() const override;
 
   [[nodiscard]] QWidget* GetEditor() const;
   [[nodiscard]] QLineEdit* GetLineEdit() const;

@@ -36,7 +36,7 @@ class CIPAddressPropertyItem final : public CPropertyItem {
   void ClearAddress();
 
   // The row's text, "a.b.c.d".
-  [[nodiscard]] QString GetDisplayText() const;
+  [[nodiscard]] QString GetDisplayText() const override;
   [[nodiscard]] CIPAddressCtrl* GetEditor() const;
 
   void PaintValue(QPainter& painter, const QRect& valueRect) override;

@@ -125,6 +125,9 @@ class CPropertyItem {
   // covers it), and a relayout moves the editor without hiding it.
   [[nodiscard]] bool HasEditorFocus() const { return editorFocus_; }
 
+  // The text the row's value column shows (a password as asterisks); none for a category.
+  [[nodiscard]] virtual QString GetDisplayText() const { return {}; }
+
   // Hooks for the editor kinds. Every walk over the rows calls OnRowLaidOut for a non-category row once its
   // value rectangle is current, whether the row is drawn or not; PaintValue only draws, and only rows that
   // can be seen are drawn.
