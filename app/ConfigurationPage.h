@@ -84,7 +84,7 @@ class ConfigurationPage final : public QWidget {
   void EndDrag();
 
   config::ConfigurationPageModel model_;
-  std::vector<ui::CPropertyTreeCtrl*> lists_;  // left, right; children of the page
+  std::vector<ui::CPropertyTreeCtrl*> lists_;      // left, right; children of the page
   std::vector<std::unique_ptr<RowBinding>> rows_;  // parallel to PropertyItemRows(); the items are the lists'
   MessageBoxPresenter* boxes_;
 

@@ -92,13 +92,26 @@ void DeviceCommands::Dispatch(int id) {
   DeviceNode* node = tree_.SelectedNode();
   if (node == nullptr) return;
   switch (id) {
-    case ID_DEL_ENCODER: tree_.DeleteDevice(node); break;
-    case ID_READ_CONFIGURATION: ReadConfiguration(*node); break;
-    case ID_WRITE_CONFIGURATION: WriteConfiguration(*node); break;
-    case ID_START_TS_IP: StartStreaming(*node, true); break;
-    case ID_STOP_TS_IP: StartStreaming(*node, false); break;
-    case ID_READ_DEVICE_MESSAGE: ReadDeviceMessages(*node); break;
-    default: break;
+    case ID_DEL_ENCODER:
+      tree_.DeleteDevice(node);
+      break;
+    case ID_READ_CONFIGURATION:
+      ReadConfiguration(*node);
+      break;
+    case ID_WRITE_CONFIGURATION:
+      WriteConfiguration(*node);
+      break;
+    case ID_START_TS_IP:
+      StartStreaming(*node, true);
+      break;
+    case ID_STOP_TS_IP:
+      StartStreaming(*node, false);
+      break;
+    case ID_READ_DEVICE_MESSAGE:
+      ReadDeviceMessages(*node);
+      break;
+    default:
+      break;
   }
 }
 
@@ -110,9 +123,8 @@ void DeviceCommands::SearchEncoders() {
   CSearchDeviceDlg dialog(settings_.proposeBroadcast ? settings_.proposeBroadcast() : std::nullopt, *boxes_, &window_);
   if (dialog.exec() != QDialog::Accepted) return;
   ShowStatus(QStringLiteral("Searching for encoders at %1…"), HostOrderText(dialog.Address()));
-  net::SearchDevices(dialog.Address(), settings_.network, *feedback_, [this](const std::string& address) {
-    tree_.AddDevice(QString::fromStdString(address));
-  });
+  net::SearchDevices(dialog.Address(), settings_.network, *feedback_,
+                     [this](const std::string& address) { tree_.AddDevice(QString::fromStdString(address)); });
 }
 
 void DeviceCommands::AddEncoder() {
@@ -123,7 +135,8 @@ void DeviceCommands::AddEncoder() {
 void DeviceCommands::ReadConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(QStringLiteral("Reading configuration from %1…"), AddressOf(entry));
-  net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder).ReadConfiguration(entry, page_.Flags());
+  net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
+      .ReadConfiguration(entry, page_.Flags());
 }
 
 void DeviceCommands::WriteConfiguration(DeviceNode& node) {

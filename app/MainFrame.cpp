@@ -86,8 +86,7 @@ void CMainFrame::ConnectPanes() {
   connect(deviceTree_, &CDeviceTreeCtrl::SelectionChangedTo, this, &CMainFrame::OnSelectionChanged);
   connect(deviceTree_, &CDeviceTreeCtrl::CommandChosen, commands_, &DeviceCommands::Run);
   connect(messageLog_, &CMessageLogWnd::CommandChosen, commands_, &DeviceCommands::Run);
-  connect(page_, &ConfigurationPage::ItemCommand, commands_, &DeviceCommands::ApplyPropertyEdit,
-          Qt::DirectConnection);
+  connect(page_, &ConfigurationPage::ItemCommand, commands_, &DeviceCommands::ApplyPropertyEdit, Qt::DirectConnection);
   connect(commands_, &DeviceCommands::StatusChanged, this, &CMainFrame::SetStatusText);
   messageLog_->SetNodeSelectedQuery([this] { return deviceTree_->SelectedNode() != nullptr; });
 }

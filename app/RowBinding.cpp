@@ -58,7 +58,9 @@ class StaticBinding final : public KindBinding<ui::CStaticPropertyItem> {
 // Texts and numbers: the editor's text, as typed.
 class EditBinding final : public KindBinding<ui::CEditPropertyItem> {
  public:
-  EditBinding(ui::CEditPropertyItem& item, std::uint32_t editFlags) : KindBinding(item) { item.CreateEditor(editFlags); }
+  EditBinding(ui::CEditPropertyItem& item, std::uint32_t editFlags) : KindBinding(item) {
+    item.CreateEditor(editFlags);
+  }
   [[nodiscard]] config::EditorValue Read() const override {
     return config::EditorValue::Text(item_.GetWindowText().toStdString());
   }

@@ -53,10 +53,9 @@ class PageRefresh : public PageTest {
 
 // Read-only whatever the record: the addresses, the multicast mode, the program number, both video
 // bitrates, "Restart" once anything was shown, "SDI volume " and "SDI Exist Group". By command id.
-const std::vector<int> kAlwaysReadOnly{id::kIpAddress,     id::kIpMask,       id::kIpGate,
-                                       id::kMulticastMode, id::kRestart,      id::kProgramNumber,
-                                       id::kVideoBitrate,  id::kTsBitrate,    id::kSdiVolume,
-                                       id::kSdiExistGroup};
+const std::vector<int> kAlwaysReadOnly{id::kIpAddress, id::kIpMask,        id::kIpGate,       id::kMulticastMode,
+                                       id::kRestart,   id::kProgramNumber, id::kVideoBitrate, id::kTsBitrate,
+                                       id::kSdiVolume, id::kSdiExistGroup};
 
 std::vector<int> With(std::vector<int> rows, std::initializer_list<int> more) {
   rows.insert(rows.end(), more);
@@ -131,8 +130,8 @@ TEST_F(PageRefresh, EachInputMakesTheRowsOfTheOtherReadOnly) {
 
   Show([](auto& r) { r.video_input = 1; });
   EXPECT_EQ(Row(id::kVideoInput).GetDisplayText(), "SDI");
-  EXPECT_EQ(ReadOnlyRows(), With(kAlwaysReadOnly, {id::kCvbsBrightness, id::kCvbsSaturation, id::kCvbsContrast,
-                                                   id::kCvbsHue}));
+  EXPECT_EQ(ReadOnlyRows(),
+            With(kAlwaysReadOnly, {id::kCvbsBrightness, id::kCvbsSaturation, id::kCvbsContrast, id::kCvbsHue}));
 }
 
 TEST_F(PageRefresh, ValuesWithoutAnEntryAndTheSingleChannelBitrates) {

@@ -13,7 +13,6 @@
 
 namespace kestrine::samples {
 
-
 // GB2312 bytes of two names an operator in the field would use ("中文测试", "新闻频道").
 inline constexpr std::string_view kGbChineseTest = "\xD6\xD0\xCE\xC4\xB2\xE2\xCA\xD4";
 inline constexpr std::string_view kGbNewsChannel = "\xD0\xC2\xCE\xC5\xC6\xB5\xB5\xC0";
@@ -181,7 +180,8 @@ inline std::vector<std::string> ChangedFields(const config::EncoderConfiguration
   std::vector<std::string> changed;
   if (before.configurationRead != after.configurationRead) changed.emplace_back("configurationRead");
   for (const config::RecordField& field : config::RecordFields()) {
-    if (config::FormatFieldValue(field, before) != config::FormatFieldValue(field, after)) changed.emplace_back(field.name);
+    if (config::FormatFieldValue(field, before) != config::FormatFieldValue(field, after))
+      changed.emplace_back(field.name);
   }
   return changed;
 }
