@@ -6,6 +6,8 @@
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "platform/Ipv4Text.h"
+#include "stream/StreamLayout.h"
+#include "stream/TransportStreamGenerator.h"
 
 namespace kestrine::sim {
 namespace {
@@ -54,9 +56,18 @@ EncoderConfiguration FactoryConfiguration(std::size_t index, std::uint32_t addre
 }
 
 void DeriveBitrates(EncoderConfiguration& record) {
+  record.TS_bitrate = record.mux_bitrate;
+  // The video gets what the stream this encoder sends leaves it.
+  std::string whyNot;
+  if (const std::optional<stream::StreamLayout> layout = stream::LayoutFor(record, whyNot)) {
+    if (const std::optional<std::int64_t> room = stream::TransportStreamGenerator::VideoRoom(*layout, whyNot)) {
+      record.video_bitrate = static_cast<std::int32_t>(*room / 1000);
+      return;
+    }
+  }
+  // A record that describes no stream: the audio and 5 % multiplex overhead off the program bitrate.
   const std::int64_t program = record.mux_bitrate;
   const std::int64_t video = program - record.analog_bitrate - program / 20;
-  record.TS_bitrate = record.mux_bitrate;
   record.video_bitrate = static_cast<std::int32_t>(std::clamp<std::int64_t>(video, 0, INT32_MAX));
 }
 

@@ -21,7 +21,8 @@ inline constexpr std::string_view kFactoryPassword = "UUUUUUUU";
 [[nodiscard]] config::EncoderConfiguration FactoryConfiguration(std::size_t index, std::uint32_t address);
 
 // What the encoder works out itself: the transport stream runs at the program
-// bitrate; the video gets what is left after the audio and 5 % multiplex overhead.
+// bitrate; the video gets what its stream leaves after the audio, the tables and
+// the PCRs (without a stream to send, what is left after the audio and 5 %).
 void DeriveBitrates(config::EncoderConfiguration& record);
 
 // The document the encoder answers a configuration request with: the GB2312

@@ -45,9 +45,10 @@ struct ReceivedCommand {
 
 // What became of an encoder's stream, as the serving thread last saw to it.
 struct StreamStatus {
-  bool sending = false;     // datagrams go out (or, with a stop fault, went out until it stopped)
-  std::string destination;  // "127.0.0.1:5000" once a stream was attempted
-  std::string problem;      // why it is not sent, or why sending failed; empty when all is well
+  bool sending = false;        // datagrams go out (or, with a stop fault, went out until it stopped)
+  std::string destination;     // "127.0.0.1:5000" once a stream was attempted
+  std::string problem;         // why it is not sent, or why sending failed; empty when all is well
+  std::uint64_t revision = 0;  // the encoder's StreamRevision() this reflects
 
   friend bool operator==(const StreamStatus&, const StreamStatus&) = default;
 };

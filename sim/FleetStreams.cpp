@@ -55,7 +55,7 @@ void FleetStreams::Update(std::size_t index, EncoderState& encoder, Clock::time_
   seen.starts = encoder.StreamStarts();
   if (!encoder.IsStreaming()) {
     Stop(index);
-    encoder.SetStreamStatus({});
+    encoder.SetStreamStatus({false, {}, {}, seen.revision});
     seen.said.clear();
     return;
   }
@@ -71,60 +71,65 @@ void FleetStreams::Update(std::size_t index, EncoderState& encoder, Clock::time_
   } else {
     layout = stream::LayoutFor(record, problem);
   }
+  if (layout) {
+    if (std::optional<std::string> failed = Send(index, encoder, *layout, destination, restart, now)) {
+      problem = *failed;
+      layout.reset();
+    }
+  }
   if (!layout) {
     Stop(index);
     Tell(index, encoder, problem);
     return;
   }
-
-  Active* active = Find(index);
-  const bool inPlace = active && !restart && SameDestination(active->destination, destination) &&
-                       active->faults == encoder.StreamFaults();
-  if (inPlace) {
-    // The same stream goes on with the new settings: its clock and counters carry on.
-    if (!active->paced->Generator().Reconfigure(*layout, encoder.StreamFaults(), problem)) {
-      Stop(index);
-      Tell(index, encoder, problem);
-      return;
-    }
-    active->paced->SetFraming(destination.framing);
-    active->destination = destination;
-  } else {
-    Stop(index);
-    if (std::optional<std::string> failed = Start(index, encoder, destination, now)) {
-      Tell(index, encoder, *failed);
-      return;
-    }
-  }
-  encoder.SetStreamStatus({true, stream::FormatDestination(destination), {}});
+  encoder.SetStreamStatus({true, stream::FormatDestination(destination), {}, seen.revision});
   seen.said.clear();
 }
 
-std::optional<std::string> FleetStreams::Start(std::size_t index, const EncoderState& encoder,
-                                               const stream::Destination& destination, Clock::time_point now) {
+std::optional<std::string> FleetStreams::Send(std::size_t index, const EncoderState& encoder,
+                                              const stream::StreamLayout& layout,
+                                              const stream::Destination& destination, bool restart,
+                                              Clock::time_point now) {
+  const stream::StreamFaults& faults = encoder.StreamFaults();
   std::string problem;
-  std::optional<stream::StreamLayout> layout = stream::LayoutFor(encoder.Configuration(), problem);
-  std::optional<stream::TransportStreamGenerator> generator;
-  if (layout) generator = stream::TransportStreamGenerator::Create(*layout, encoder.StreamFaults(), problem);
-  if (!generator) return problem;
+  Active* active = Find(index);
+  if (!active) {
+    std::optional<stream::TransportStreamGenerator> generator =
+        stream::TransportStreamGenerator::Create(layout, faults, problem);
+    if (!generator) return problem;
+    active_.push_back(Active{index, destination, {}, faults, {}, {}, false});
+    active = &active_.back();
+    active->paced.emplace(std::move(*generator), destination.framing, Ssrc(encoder), now, faults.stopAfter);
+    restart = true;
+  } else if (!active->paced->Generator().Reconfigure(layout, faults, problem)) {
+    // The same stream goes on with the new settings: its clock, counters and time stamps carry on.
+    return problem;
+  }
+  active->paced->SetFraming(destination.framing);
+  if (restart || !SameDestination(active->destination, destination) || active->faults != faults) {
+    // Stopped and resumed (to the new destination): the same stream, paced afresh from now.
+    stream::TransportStreamGenerator generator = std::move(active->paced->Generator());
+    active->paced.emplace(std::move(generator), destination.framing, Ssrc(encoder), now, faults.stopAfter);
+    active->destination = destination;
+    active->faults = faults;
+    if (std::optional<std::string> failed = OpenSocket(*active, encoder)) return failed;
+  }
+  return std::nullopt;
+}
 
-  Active active;
-  active.encoder = index;
-  active.destination = destination;
-  active.faults = encoder.StreamFaults();
+std::optional<std::string> FleetStreams::OpenSocket(Active& active, const EncoderState& encoder) {
   active.socket = platform::Socket::CreateDatagram();
   if (!active.socket.IsValid()) return "cannot open a socket: " + platform::LastSocketError().message();
-  if (platform::IsLoopbackAddress(destination.address)) {
+  if (platform::IsLoopbackAddress(active.destination.address)) {
     // From the encoder's own address, as a real one sends; a loopback address always binds.
     (void)active.socket.Bind(encoder.Address(), 0);
   } else if (!platform::SendMulticastOn(active.socket, *multicast_)) {
     return "cannot send to groups on " + multicast_->name + ": " + platform::LastSocketError().message();
   }
-  const std::uint32_t ssrc = platform::NetworkToHost32(encoder.Address());
-  active.paced.emplace(std::move(*generator), destination.framing, ssrc, now, active.faults.stopAfter);
-  active_.push_back(std::move(active));
   return std::nullopt;
 }
+
+std::uint32_t FleetStreams::Ssrc(const EncoderState& encoder) { return platform::NetworkToHost32(encoder.Address()); }
 
 void FleetStreams::Stop(std::size_t index) {
   std::erase_if(active_, [&](const Active& a) { return a.encoder == index; });
@@ -137,7 +142,7 @@ FleetStreams::Active* FleetStreams::Find(std::size_t index) {
 
 void FleetStreams::Tell(std::size_t index, EncoderState& encoder, const std::string& problem) {
   const stream::Destination destination = stream::DestinationOf(encoder.Configuration());
-  encoder.SetStreamStatus({false, stream::FormatDestination(destination), problem});
+  encoder.SetStreamStatus({false, stream::FormatDestination(destination), problem, encoder.StreamRevision()});
   Seen& seen = seen_[index];
   const std::string line = platform::FormatIpv4(encoder.Address()) + ": the stream to " +
                            stream::FormatDestination(destination) + " is not sent: " + problem;

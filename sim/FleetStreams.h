@@ -11,6 +11,7 @@
 #include "platform/Multicast.h"
 #include "platform/Socket.h"
 #include "stream/PacedStream.h"
+#include "stream/StreamLayout.h"
 #include "stream/StreamReceiver.h"
 
 namespace kestrine::sim {
@@ -24,7 +25,8 @@ class EncoderState;
 
 // The transport streams of a fleet's encoders, sent from the fleet's serving thread: each encoder that
 // streams has a paced stream and a socket, picked up from its state when that changes, and its due datagrams
-// go out whenever the thread wakes, so a hundred encoders cost one thread's short wake-ups.
+// go out whenever the thread wakes, so a hundred encoders cost one thread's short wake-ups. A stream that
+// is started again or sent elsewhere carries on (its counters and clock unbroken), paced afresh from then.
 class FleetStreams final {
  public:
   using Clock = std::chrono::steady_clock;
@@ -59,8 +61,13 @@ class FleetStreams final {
   void Update(std::size_t index, EncoderState& encoder, Clock::time_point now);
   void Stop(std::size_t index);
   [[nodiscard]] Active* Find(std::size_t index);
-  [[nodiscard]] std::optional<std::string> Start(std::size_t index, const EncoderState& encoder,
-                                                 const stream::Destination& destination, Clock::time_point now);
+  // Starts the encoder's stream or carries it on with the new settings; the reason when it cannot.
+  [[nodiscard]] std::optional<std::string> Send(std::size_t index, const EncoderState& encoder,
+                                                const stream::StreamLayout& layout,
+                                                const stream::Destination& destination, bool restart,
+                                                Clock::time_point now);
+  [[nodiscard]] std::optional<std::string> OpenSocket(Active& active, const EncoderState& encoder);
+  [[nodiscard]] static std::uint32_t Ssrc(const EncoderState& encoder);
   void Tell(std::size_t index, EncoderState& encoder, const std::string& problem);
 
   std::optional<platform::NetworkInterface> multicast_;

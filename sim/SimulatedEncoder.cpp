@@ -23,7 +23,6 @@ void ChangeStreamState(FleetCore& core, std::size_t index, Change&& change) {
   core.WakeServingThread();
 }
 
-
 }  // namespace
 
 std::uint32_t SimulatedEncoder::Address() const {
@@ -66,6 +65,10 @@ void SimulatedEncoder::SetStreaming(bool on) {
 
 StreamStatus SimulatedEncoder::Stream() const {
   return WithState(*core_, index_, [](const EncoderState& s) { return s.Stream(); });
+}
+
+bool SimulatedEncoder::StreamSettled() const {
+  return WithState(*core_, index_, [](const EncoderState& s) { return s.Stream().revision == s.StreamRevision(); });
 }
 
 void SimulatedEncoder::SetStreamFaults(const stream::StreamFaults& faults) {

@@ -36,6 +36,8 @@ class SimulatedEncoder final {
   void SetStreaming(bool on);  // as 1005 / 1006 do
   // What became of the stream: sent, where, or why not.
   [[nodiscard]] StreamStatus Stream() const;
+  // True once the serving thread has acted on every change made so far (Stream() then tells of all of them).
+  [[nodiscard]] bool StreamSettled() const;
   [[nodiscard]] RingSnapshot MessageRing() const;
   void SetMessageRing(std::int8_t oldest, const std::array<std::string, net::MESSAGE_SLOT_COUNT>& texts);
   void ClearMessageRing();

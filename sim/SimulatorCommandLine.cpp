@@ -184,7 +184,8 @@ void ApplyFaultOptions(const CLI::App& app, const RawOptions& raw, SimulatorSett
   }
   if (app.count("--fault-command") != 0) settings.faultCommand = raw.faultCommand;
   if (app.count("--stream-pcr-gap") != 0) settings.streamFaults.pcrInterval = std::chrono::milliseconds(raw.pcrGapMs);
-  if (app.count("--stream-stop-after") != 0) settings.streamFaults.stopAfter = std::chrono::milliseconds(raw.stopAfterMs);
+  if (app.count("--stream-stop-after") != 0)
+    settings.streamFaults.stopAfter = std::chrono::milliseconds(raw.stopAfterMs);
   for (const std::size_t position : settings.streamFaultEncoders) {
     if (position > settings.fleet.count) {
       throw UsageError{"--stream-faults-on: there is no encoder " + std::to_string(position) + " of " +
@@ -197,11 +198,12 @@ void ApplyFaultOptions(const CLI::App& app, const RawOptions& raw, SimulatorSett
 
 std::optional<int> ParseSimulatorCommandLine(int argc, const char* const* argv, SimulatorSettings& settings,
                                              std::ostream& out, std::ostream& err) {
-  CLI::App app{"A simulated Kestrine encoder, or a fleet of them, on the encoder side of the control protocol "
-               "and of discovery. Between 1005 and 1006 each sends the transport stream its configuration "
-               "describes to multicast_ip:multicast_port (by default 127.0.0.1, port 5000 for the first encoder, "
-               "5001 for the next, ...). Runs until interrupted.",
-               kProgram};
+  CLI::App app{
+      "A simulated Kestrine encoder, or a fleet of them, on the encoder side of the control protocol "
+      "and of discovery. Between 1005 and 1006 each sends the transport stream its configuration "
+      "describes to multicast_ip:multicast_port (by default 127.0.0.1, port 5000 for the first encoder, "
+      "5001 for the next, ...). Runs until interrupted.",
+      kProgram};
   RawOptions raw;
   AddFleetOptions(app, raw);
   AddStreamOptions(app, raw, settings);

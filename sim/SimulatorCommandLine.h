@@ -18,9 +18,9 @@ struct SimulatorSettings {
   std::optional<std::uint32_t> faultCommand;  // the reply faults apply to this command only
   bool refuse = false;
   DiscoveryFaults discovery;
-  bool streaming = false;                          // every encoder streams from the start
+  bool streaming = false;  // every encoder streams from the start
   stream::StreamFaults streamFaults;
-  std::vector<std::size_t> streamFaultEncoders;     // positions from 1; empty: every encoder
+  std::vector<std::size_t> streamFaultEncoders;  // positions from 1; empty: every encoder
 };
 
 // Parses the options (reading --config's file). Returns nothing when the program is to

@@ -97,8 +97,9 @@ void ReportWhatIsServed(EncoderFleet& fleet, const SimulatorSettings& settings) 
   for (std::size_t i = 0; i < fleet.Count(); ++i) {
     kestrine::sim::SimulatedEncoder encoder = fleet.Encoder(i);
     const kestrine::stream::Destination to = kestrine::stream::DestinationOf(encoder.Configuration());
-    std::cout << encoder.AddressText() << " streams to " << (to.framing == kestrine::stream::Framing::Rtp ? "rtp" : "udp")
-              << "://" << kestrine::stream::FormatDestination(to) << (settings.streaming ? "" : " after 1005") << '\n';
+    std::cout << encoder.AddressText() << " streams to "
+              << (to.framing == kestrine::stream::Framing::Rtp ? "rtp" : "udp") << "://"
+              << kestrine::stream::FormatDestination(to) << (settings.streaming ? "" : " after 1005") << '\n';
   }
   if (fleet.DiscoveryPort() != 0) std::cout << "answering discovery on UDP 0.0.0.0:" << fleet.DiscoveryPort() << '\n';
   std::cout.flush();

@@ -26,8 +26,8 @@ std::size_t PictureStart(std::span<const std::uint8_t> bytes) {
 }
 
 void PutBitRate(std::vector<std::uint8_t>& picture, std::int64_t bitsPerSecond) {
-  const std::int64_t value = std::clamp<std::int64_t>((bitsPerSecond + kBitRateUnit - 1) / kBitRateUnit, 1,
-                                                      kLargestBitRateValue);
+  const std::int64_t value =
+      std::clamp<std::int64_t>((bitsPerSecond + kBitRateUnit - 1) / kBitRateUnit, 1, kLargestBitRateValue);
   picture[kBitRateByte] = static_cast<std::uint8_t>(value >> 10);
   picture[kBitRateByte + 1] = static_cast<std::uint8_t>(value >> 2);
   picture[kBitRateByte + 2] = static_cast<std::uint8_t>(((value & 3) << 6) | (picture[kBitRateByte + 2] & 0x3F));
@@ -89,10 +89,11 @@ std::optional<std::vector<std::uint8_t>> SilentAudioFrame(int kbps, int channelM
   if (index == kLayer2Rates.end() || !AllowedForMode(kbps, channelMode)) return std::nullopt;
   // 144 * bitrate / sampling rate bytes; at 48 kHz never a padding slot.
   std::vector<std::uint8_t> frame(static_cast<std::size_t>(144 * kbps * 1000 / kAudioSampleRate), 0);
+  // Sync word; MPEG-1, Layer II, no CRC; the rate's index, 48 kHz; the channel mode, an original.
   frame[0] = 0xFF;
-  frame[1] = 0xFD;  // MPEG-1, Layer II, no CRC
-  frame[2] = static_cast<std::uint8_t>((index - kLayer2Rates.begin()) << 4 | 0x04);  // 48 kHz
-  frame[3] = static_cast<std::uint8_t>(((channelMode & 3) << 6) | 0x04);               // original
+  frame[1] = 0xFD;
+  frame[2] = static_cast<std::uint8_t>((index - kLayer2Rates.begin()) << 4 | 0x04);
+  frame[3] = static_cast<std::uint8_t>(((channelMode & 3) << 6) | 0x04);
   return frame;
 }
 

@@ -18,8 +18,9 @@ PacedStream::PacedStream(TransportStreamGenerator generator, Framing framing, st
 
 PacedStream::Clock::time_point PacedStream::DueAt(std::uint64_t packetIndex) const {
   const std::uint64_t ticks = generator_.TicksAt(packetIndex) - anchorTicks_;
-  return anchorTime_ + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<std::int64_t, std::ratio<1, kPcrHz>>(static_cast<std::int64_t>(ticks)));
+  return anchorTime_ +
+         std::chrono::duration_cast<Clock::duration>(
+             std::chrono::duration<std::int64_t, std::ratio<1, kPcrHz>>(static_cast<std::int64_t>(ticks)));
 }
 
 PacedStream::Clock::time_point PacedStream::NextDue() const {

@@ -46,8 +46,8 @@ std::size_t PesHeaderLength(const std::uint8_t* payload, std::size_t length) {
   if (length < 9 || payload[0] != 0 || payload[1] != 0 || payload[2] != 1) return 0;
   const std::uint8_t id = payload[3];
   // Streams whose PES packets carry no optional header.
-  const bool bare = id == 0xBC || id == 0xBE || id == 0xBF || id == 0xF0 || id == 0xF1 || id == 0xF2 ||
-                    id == 0xF8 || id == 0xFF;
+  const bool bare =
+      id == 0xBC || id == 0xBE || id == 0xBF || id == 0xF0 || id == 0xF1 || id == 0xF2 || id == 0xF8 || id == 0xFF;
   return std::min(length, bare ? std::size_t{6} : 9 + std::size_t{payload[8]});
 }
 
@@ -65,8 +65,8 @@ const PidStatistics* StreamMeasurement::Pid(std::uint16_t pid) const {
 }
 
 const PmtTable* StreamMeasurement::ProgramMap(std::uint16_t program) const {
-  const auto found = std::find_if(pmts.rbegin(), pmts.rend(),
-                                  [&](const PmtTable& p) { return p.programNumber == program; });
+  const auto found =
+      std::find_if(pmts.rbegin(), pmts.rend(), [&](const PmtTable& p) { return p.programNumber == program; });
   return found == pmts.rend() ? nullptr : &*found;
 }
 
@@ -104,7 +104,8 @@ void StreamAnalyser::WatchProgram(std::uint16_t pmtPid, std::uint16_t program) {
   if (pmtPid == kPatPid || pmtPid == kSdtPid || pmtPid >= kNullPid) return;
   (*pids_)[pmtPid].role = Role::Pmt;
   psi_.WatchPmt(pmtPid, program);
-  const auto known = std::find_if(pmtStarts_.begin(), pmtStarts_.end(), [&](const auto& p) { return p.first == pmtPid; });
+  const auto known =
+      std::find_if(pmtStarts_.begin(), pmtStarts_.end(), [&](const auto& p) { return p.first == pmtPid; });
   if (known == pmtStarts_.end()) pmtStarts_.emplace_back(pmtPid, Recurrence{});
 }
 
@@ -150,8 +151,8 @@ std::size_t StreamAnalyser::TransportStreamStart(std::span<const std::uint8_t> d
 
 void StreamAnalyser::Feed(std::span<const std::uint8_t> datagram, Clock::time_point arrival) {
   if (!origin_) origin_ = arrival;
-  const std::int64_t at = std::max<std::int64_t>(
-      0, std::chrono::duration_cast<std::chrono::nanoseconds>(arrival - *origin_).count());
+  const std::int64_t at =
+      std::max<std::int64_t>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(arrival - *origin_).count());
   if (counters_.datagrams > 0) {
     const std::int64_t silence = at - lastArrival_;
     longestSilence_ = std::max(longestSilence_, silence);
@@ -251,8 +252,8 @@ void StreamAnalyser::CheckContinuity(PidState& state, const std::uint8_t* packet
   state.continuity = counter;
 }
 
-void StreamAnalyser::NoteTableStart(std::uint16_t pid, PidState& state, const std::uint8_t* payload,
-                                    std::size_t length, std::int64_t at) {
+void StreamAnalyser::NoteTableStart(std::uint16_t pid, PidState& state, const std::uint8_t* payload, std::size_t length,
+                                    std::int64_t at) {
   const std::size_t tableAt = 1 + std::size_t{payload[0]};  // after the pointer field
   if (tableAt >= length) return;
   const std::uint8_t tableId = payload[tableAt];
@@ -375,8 +376,9 @@ StreamMeasurement StreamAnalyser::Measure(std::optional<Clock::time_point> windo
   m.counters.patErrors = (patStarts_.LongestAbsence(end) > tableLimit ? 1 : 0) + patTableIdErrors_;
   for (const auto& [pid, starts] : pmtStarts_) {
     // The hinted PMT PID counts only while no PAT says where the PMTs are.
-    const bool referred = !patTable_ || std::any_of(patTable_->programs.begin(), patTable_->programs.end(),
-                                                    [&](const ProgramEntry& p) { return p.number != 0 && p.pid == pid; });
+    const bool referred =
+        !patTable_ || std::any_of(patTable_->programs.begin(), patTable_->programs.end(),
+                                  [&](const ProgramEntry& p) { return p.number != 0 && p.pid == pid; });
     if (!referred) continue;
     m.pmtAbsences.push_back({pid, Seconds(starts.LongestAbsence(end)), starts.first >= 0});
     if (starts.LongestAbsence(end) > tableLimit) ++m.counters.pmtErrors;
@@ -391,7 +393,8 @@ StreamMeasurement StreamAnalyser::Measure(std::optional<Clock::time_point> windo
     for (const std::uint16_t pid : referred) {
       if (pid >= kNullPid) continue;
       const std::int64_t absence = (*pids_)[pid].seen.LongestAbsence(end);
-      const bool listed = std::any_of(m.absentPids.begin(), m.absentPids.end(), [&](const auto& a) { return a.first == pid; });
+      const bool listed =
+          std::any_of(m.absentPids.begin(), m.absentPids.end(), [&](const auto& a) { return a.first == pid; });
       if (absence > Nanos(kPidAbsenceLimit) && !listed) {
         m.absentPids.emplace_back(pid, Seconds(absence));
         ++m.counters.pidErrors;

@@ -17,9 +17,9 @@
 namespace kestrine::stream {
 
 // Limits of the checks, after ETSI TR 101 290.
-inline constexpr std::chrono::milliseconds kTableAbsenceLimit{500};   // PAT, PMT (priority 1)
-inline constexpr std::chrono::milliseconds kPidAbsenceLimit{500};     // a PID the PMT refers to
-inline constexpr std::chrono::milliseconds kPcrRepetitionLimit{40};   // priority 2
+inline constexpr std::chrono::milliseconds kTableAbsenceLimit{500};  // PAT, PMT (priority 1)
+inline constexpr std::chrono::milliseconds kPidAbsenceLimit{500};    // a PID the PMT refers to
+inline constexpr std::chrono::milliseconds kPcrRepetitionLimit{40};  // priority 2
 inline constexpr std::chrono::milliseconds kPcrDiscontinuityLimit{100};
 // A datagram gap this long is an interruption of the stream (ours: an outage a viewer sees).
 inline constexpr std::chrono::milliseconds kInterruptionLimit{300};
@@ -55,8 +55,8 @@ struct PidStatistics {
   std::uint64_t continuityErrors = 0;
   std::uint64_t transportErrors = 0;
   bool carriesPcr = false;
-  double kbps = 0;             // share of the transport stream
-  double elementaryKbps = 0;   // payload without PES headers: the elementary stream's own rate
+  double kbps = 0;            // share of the transport stream
+  double elementaryKbps = 0;  // payload without PES headers: the elementary stream's own rate
   double longestAbsenceSeconds = 0;
 };
 
@@ -69,14 +69,14 @@ struct TableAbsence {
 
 struct StreamMeasurement {
   Transport transport = Transport::None;
-  double seconds = 0;                 // first datagram to last
+  double seconds = 0;  // first datagram to last
   std::optional<PatTable> pat;
-  std::vector<PmtTable> pmts;         // in the order they arrived
+  std::vector<PmtTable> pmts;  // in the order they arrived
   std::optional<SdtTable> sdt;
   std::optional<double> bitrateKbps;  // measured from the PCRs of `pcrPid`
   std::uint16_t pcrPid = 0;
-  double arrivalKbps = 0;             // bytes over arrival time, for a stream without usable PCRs
-  std::vector<PidStatistics> pids;    // ascending
+  double arrivalKbps = 0;           // bytes over arrival time, for a stream without usable PCRs
+  std::vector<PidStatistics> pids;  // ascending
   StreamCounters counters;
 
   TableAbsence patAbsence;

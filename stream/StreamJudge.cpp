@@ -105,7 +105,8 @@ void AddTableFindings(const StreamMeasurement& m, Findings& findings) {
     } else if (m.patAbsence.longestSeconds > limit) {
       parts.push_back("no PAT for " + Seconds(m.patAbsence.longestSeconds) + " (more than 0.5 s)");
     }
-    if (m.patTableIdErrors > 0) parts.push_back(Count(m.patTableIdErrors, "section", "sections") + " on PID 0 that are no PAT");
+    if (m.patTableIdErrors > 0)
+      parts.push_back(Count(m.patTableIdErrors, "section", "sections") + " on PID 0 that are no PAT");
     std::string text;
     for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
     if (text.empty()) text = Count(m.scrambledTablePackets, "scrambled table packet", "scrambled table packets");
@@ -117,9 +118,11 @@ void AddTableFindings(const StreamMeasurement& m, Findings& findings) {
         pmt.seen ? "no PMT on " + PidText(pmt.pid) + " for " + Seconds(pmt.longestSeconds) + " (more than 0.5 s)"
                  : "no PMT on " + PidText(pmt.pid) + " in " + Seconds(m.seconds) + " of stream");
   }
-  if (m.counters.pmtErrors > 0 && std::none_of(findings.begin(), findings.end(),
-                                               [](const StreamFinding& f) { return f.kind == FindingKind::PmtError; })) {
-    Add(findings, FindingKind::PmtError, Count(m.scrambledTablePackets, "scrambled table packet", "scrambled table packets"));
+  if (m.counters.pmtErrors > 0 && std::none_of(findings.begin(), findings.end(), [](const StreamFinding& f) {
+        return f.kind == FindingKind::PmtError;
+      })) {
+    Add(findings, FindingKind::PmtError,
+        Count(m.scrambledTablePackets, "scrambled table packet", "scrambled table packets"));
   }
 }
 
@@ -128,13 +131,14 @@ void AddPcrFindings(const StreamMeasurement& m, Findings& findings) {
     const std::string where = " on " + PidText(m.pcrPid);
     Add(findings, FindingKind::PcrRepetitionError,
         m.pcrCount < 2 ? "no PCRs" + where + " in " + Seconds(m.seconds) + " of stream"
-                       : Count(m.counters.pcrRepetitionErrors, "PCR interval", "PCR intervals") + " over 40 ms" + where +
-                             " (longest " + Fixed(m.longestPcrIntervalMs, 1) + " ms)");
+                       : Count(m.counters.pcrRepetitionErrors, "PCR interval", "PCR intervals") + " over 40 ms" +
+                             where + " (longest " + Fixed(m.longestPcrIntervalMs, 1) + " ms)");
   }
   if (m.counters.pcrDiscontinuityErrors > 0) {
     Add(findings, FindingKind::PcrDiscontinuityError,
-        Count(m.counters.pcrDiscontinuityErrors, "PCR jump", "PCR jumps") + " over 100 ms without the discontinuity flag on " +
-            PidText(m.pcrPid) + " (largest " + Fixed(m.largestPcrJumpMs, 1) + " ms)");
+        Count(m.counters.pcrDiscontinuityErrors, "PCR jump", "PCR jumps") +
+            " over 100 ms without the discontinuity flag on " + PidText(m.pcrPid) + " (largest " +
+            Fixed(m.largestPcrJumpMs, 1) + " ms)");
   }
 }
 
@@ -143,8 +147,8 @@ void AddPcrFindings(const StreamMeasurement& m, Findings& findings) {
 void ComparePrograms(const EncoderConfiguration& r, const StreamMeasurement& m, Findings& findings) {
   if (!m.pat) return;  // no PAT: the analyser says so
   const auto& programs = m.pat->programs;
-  const auto found = std::find_if(programs.begin(), programs.end(),
-                                  [&](const ProgramEntry& p) { return p.number == r.program_no; });
+  const auto found =
+      std::find_if(programs.begin(), programs.end(), [&](const ProgramEntry& p) { return p.number == r.program_no; });
   if (found == programs.end()) {
     std::string listed;
     for (const ProgramEntry& p : programs) {
@@ -260,9 +264,12 @@ MeasuredProgram FindProgram(const EncoderConfiguration& r, const StreamMeasureme
 std::vector<StreamFinding> AnalyserFindings(const StreamMeasurement& m) {
   Findings findings;
   const StreamCounters& c = m.counters;
-  if (c.syncLosses > 0) Add(findings, FindingKind::TsSyncLoss, Count(c.syncLosses, "time", "times") + " two or more sync bytes in a row were wrong");
+  if (c.syncLosses > 0)
+    Add(findings, FindingKind::TsSyncLoss,
+        Count(c.syncLosses, "time", "times") + " two or more sync bytes in a row were wrong");
   if (c.syncByteErrors > 0) {
-    Add(findings, FindingKind::SyncByteError, Count(c.syncByteErrors, "packet", "packets") + " without the sync byte 0x47");
+    Add(findings, FindingKind::SyncByteError,
+        Count(c.syncByteErrors, "packet", "packets") + " without the sync byte 0x47");
   }
   AddTableFindings(m, findings);
   if (c.continuityErrors > 0) {
@@ -277,10 +284,11 @@ std::vector<StreamFinding> AnalyserFindings(const StreamMeasurement& m) {
   }
   if (c.transportErrors > 0) {
     Add(findings, FindingKind::TransportError,
-        Count(c.transportErrors, "packet", "packets") + " with the transport error indicator: " +
-            PidList(m, &PidStatistics::transportErrors));
+        Count(c.transportErrors, "packet", "packets") +
+            " with the transport error indicator: " + PidList(m, &PidStatistics::transportErrors));
   }
-  if (c.crcErrors > 0) Add(findings, FindingKind::CrcError, Count(c.crcErrors, "table section", "table sections") + " with a wrong CRC");
+  if (c.crcErrors > 0)
+    Add(findings, FindingKind::CrcError, Count(c.crcErrors, "table section", "table sections") + " with a wrong CRC");
   AddPcrFindings(m, findings);
   if (c.rtpSequenceErrors > 0) {
     Add(findings, FindingKind::RtpSequenceError,
@@ -289,11 +297,13 @@ std::vector<StreamFinding> AnalyserFindings(const StreamMeasurement& m) {
   }
   if (c.rtpOtherPayloadTypes > 0) {
     Add(findings, FindingKind::RtpPayloadType,
-        Count(c.rtpOtherPayloadTypes, "datagram", "datagrams") + " not marked as an MPEG-2 transport stream (payload type 33)");
+        Count(c.rtpOtherPayloadTypes, "datagram", "datagrams") +
+            " not marked as an MPEG-2 transport stream (payload type 33)");
   }
   if (c.interruptions > 0) {
     Add(findings, FindingKind::StreamInterrupted,
-        Count(c.interruptions, "silence", "silences") + " of more than 0.3 s (longest " + Seconds(m.longestSilenceSeconds) + ")");
+        Count(c.interruptions, "silence", "silences") + " of more than 0.3 s (longest " +
+            Seconds(m.longestSilenceSeconds) + ")");
   }
   if (!m.sdt && m.seconds >= kSdtRepetitionSeconds) {
     Add(findings, FindingKind::SdtMissing, "no SDT in " + Seconds(m.seconds) + " of stream, so the names are unknown");
@@ -306,7 +316,8 @@ std::vector<StreamFinding> CompareWithRecord(const EncoderConfiguration& r, cons
   Findings findings;
   const bool wantRtp = r.multicast_mode != 0;
   if ((wantRtp && m.transport != Transport::Rtp) || (!wantRtp && m.transport != Transport::Udp)) {
-    Add(findings, FindingKind::MulticastMode, "configured " + ModeName(r.multicast_mode) + ", received " + TransportName(m.transport));
+    Add(findings, FindingKind::MulticastMode,
+        "configured " + ModeName(r.multicast_mode) + ", received " + TransportName(m.transport));
   }
   ComparePrograms(r, m, findings);
   CompareProgramMap(r, m, findings);

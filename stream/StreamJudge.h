@@ -54,11 +54,11 @@ struct MeasuredProgram {
 // its tolerance, the elementary rates. A value the stream does not carry at all (no PAT, no SDT) is left to
 // the analyser's finding for it, so one fault gives one finding.
 [[nodiscard]] std::vector<StreamFinding> CompareWithRecord(const config::EncoderConfiguration& record,
-                                                         const StreamMeasurement& m, const JudgeOptions& options);
+                                                           const StreamMeasurement& m, const JudgeOptions& options);
 
 // Both, in report order.
 [[nodiscard]] std::vector<StreamFinding> JudgeStream(const config::EncoderConfiguration& record,
-                                                   const StreamMeasurement& m, const JudgeOptions& options);
+                                                     const StreamMeasurement& m, const JudgeOptions& options);
 
 // "12.3"
 [[nodiscard]] std::string FormatKbps(double kbps);

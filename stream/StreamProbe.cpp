@@ -29,9 +29,9 @@ ProbeResult ProbeStream(const config::EncoderConfiguration& record, const ProbeO
   std::string error;
   std::optional<StreamReceiver> receiver = StreamReceiver::Open(result.destination, options.interfaceName, error);
   if (!receiver) {
-    result.findings.push_back({FindingKind::Unreceivable,
-                               "cannot receive the stream to " + FormatDestination(result.destination) +
-                                   " here: " + error});
+    result.findings.push_back(
+        {FindingKind::Unreceivable,
+         "cannot receive the stream to " + FormatDestination(result.destination) + " here: " + error});
     return result;
   }
   StreamAnalyser analyser(HintFrom(record));

@@ -66,9 +66,9 @@ std::optional<StreamReceiver> StreamReceiver::Open(const Destination& destinatio
   // A group may have other listeners on this host (a player); a unicast port is ours alone.
   if (multicast) (void)socket.SetReuseAddress(true);
   if (!socket.Bind(destination.address, destination.port)) {
-    error = errno == EADDRINUSE ? "port " + std::to_string(destination.port) + " of " + where +
-                                      " is taken by another program"
-                                : "cannot listen on " + FormatDestination(destination) + ": " + Why();
+    error = errno == EADDRINUSE
+                ? "port " + std::to_string(destination.port) + " of " + where + " is taken by another program"
+                : "cannot listen on " + FormatDestination(destination) + ": " + Why();
     return std::nullopt;
   }
   if (multicast && (!platform::ReceiveOnlyJoinedGroups(socket) ||
@@ -91,7 +91,8 @@ void StreamReceiver::ReceiveFor(std::chrono::milliseconds duration, const Sink& 
       for (;;) {
         const platform::Received got = socket_.ReceiveFrom(buffer_, 0ms, {});
         if (got.status != platform::ReceiveStatus::Data) break;
-        sink(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(buffer_.data()), got.count), Clock::now());
+        sink(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(buffer_.data()), got.count),
+             Clock::now());
         if (deadline.Expired()) break;
       }
     }

@@ -42,7 +42,7 @@ class StreamReceiver final {
   // `interfaceName` (multicast only): a name or an address; empty: the interface the routing table picks.
   // Nothing, with the reason in `error`, when this host cannot receive there.
   [[nodiscard]] static std::optional<StreamReceiver> Open(const Destination& destination,
-                                                         const std::string& interfaceName, std::string& error);
+                                                          const std::string& interfaceName, std::string& error);
 
   // Hands every datagram that arrives within `duration` to `sink`; `keepAlive` runs at least every 20 ms,
   // and `cancelled` (when given) ends the wait early once it answers true.

@@ -13,6 +13,7 @@ struct StreamTypeInfo {
   std::string_view name;
 };
 
+// clang-format off
 constexpr std::array kStreamTypes{
     StreamTypeInfo{0x01, StreamKind::Video, "MPEG-1 video"},
     StreamTypeInfo{0x02, StreamKind::Video, "MPEG-2 video"},
@@ -26,6 +27,7 @@ constexpr std::array kStreamTypes{
     StreamTypeInfo{0x24, StreamKind::Video, "HEVC video"},
     StreamTypeInfo{0x81, StreamKind::Audio, "AC-3 audio"},
 };
+// clang-format on
 
 const StreamTypeInfo* Find(std::uint8_t type) {
   for (const StreamTypeInfo& info : kStreamTypes) {

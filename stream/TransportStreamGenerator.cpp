@@ -18,9 +18,9 @@ constexpr std::uint64_t TicksOf(std::chrono::microseconds duration) {
   return static_cast<std::uint64_t>(duration.count()) * (kPcrHz / 1'000'000);
 }
 
-constexpr std::uint64_t kTableInterval = TicksOf(90ms);     // PAT and PMT: at least every 100 ms
-constexpr std::uint64_t kSdtInterval = TicksOf(450ms);      // SDT: every half second
-constexpr std::uint64_t kPcrInterval = TicksOf(30ms);       // 20 to 40 ms
+constexpr std::uint64_t kTableInterval = TicksOf(90ms);  // PAT and PMT: at least every 100 ms
+constexpr std::uint64_t kSdtInterval = TicksOf(450ms);   // SDT: every half second
+constexpr std::uint64_t kPcrInterval = TicksOf(30ms);    // 20 to 40 ms
 constexpr std::uint64_t kContinuityFaultInterval = TicksOf(250ms);
 // Where the program clock starts: clear of 0, so no time stamp ever needs to be below it.
 constexpr std::uint64_t kPcrOrigin = static_cast<std::uint64_t>(kPcrHz);
@@ -28,7 +28,9 @@ constexpr std::uint64_t kPcrOrigin = static_cast<std::uint64_t>(kPcrHz);
 constexpr double kDecoderMarginSeconds = 0.2;
 
 constexpr std::size_t kPcrFieldBytes = 8;  // adaptation field length, flags and the PCR
-constexpr double kCreditCap = 4;
+// Credit an elementary stream may save while others take the slots: enough for the bursts of tables and audio
+// frames, so the video never loses the rate it is owed.
+constexpr double kCreditCap = 32;
 constexpr double kRateHeadroom = 1.01;  // the elementary streams never fall behind their frames
 
 // The GB2312 character table (EN 300 468 annex A.2), marking the names of the service descriptor.
@@ -84,30 +86,39 @@ std::optional<TransportStreamGenerator::Plan> TransportStreamGenerator::MakePlan
   const double audio = static_cast<double>(PacketsFor(kPesHeaderSize + plan.audioFrame.size(),
                                                       pcrOnAudio ? kPayloadRoom - kPcrFieldBytes : kPayloadRoom)) *
                        audioFrames;
-  const double videoRoom = pcrOnVideo ? kPayloadRoom - kPcrFieldBytes : kPayloadRoom;
+  // The PCR takes 8 bytes of a video packet some 33 times a second; the headroom covers them.
+  const double videoRoom = kPayloadRoom;
   // Every picture's PES starts a packet of its own and may leave the last one part empty.
   const double videoSlots = (slots - tables - pcrPackets - audio) / kRateHeadroom - kFramesPerSecond;
   const auto videoCanHave = static_cast<std::int64_t>(std::max(0.0, videoSlots) * videoRoom * 8);
   plan.videoBitsPerSecond = std::min(layout.videoBitsPerSecond, videoCanHave);
   if (plan.videoBitsPerSecond < VideoSource::MinimumBitsPerSecond()) {
     whyNot = std::to_string(plan.bitsPerSecond / 1000) + " kbit/s leave the video " +
-             std::to_string(std::max<std::int64_t>(plan.videoBitsPerSecond, 0) / 1000) +
-             " kbit/s, less than the " + std::to_string(VideoSource::MinimumBitsPerSecond() / 1000) +
-             " kbit/s its pictures need";
+             std::to_string(std::max<std::int64_t>(plan.videoBitsPerSecond, 0) / 1000) + " kbit/s, less than the " +
+             std::to_string(VideoSource::MinimumBitsPerSecond() / 1000) + " kbit/s its pictures need";
     return std::nullopt;
   }
   const double video =
       (static_cast<double>(plan.videoBitsPerSecond) / 8 / videoRoom + kFramesPerSecond) * kRateHeadroom;
   plan.audioCreditPerPacket = audio * kRateHeadroom / slots;
   plan.videoCreditPerPacket = video / slots;
-  const double intraSeconds = static_cast<double>(IntraPicture().size() * 8) / static_cast<double>(plan.videoBitsPerSecond);
+  const double intraSeconds =
+      static_cast<double>(IntraPicture().size() * 8) / static_cast<double>(plan.videoBitsPerSecond);
   plan.presentationDelayTicks = static_cast<std::uint64_t>((kDecoderMarginSeconds + intraSeconds) * kPcrHz);
   return plan;
 }
 
+std::optional<std::int64_t> TransportStreamGenerator::VideoRoom(const StreamLayout& layout, std::string& whyNot) {
+  StreamLayout greedy = layout;
+  greedy.videoBitsPerSecond = layout.muxBitsPerSecond;
+  const std::optional<Plan> plan = MakePlan(greedy, {}, whyNot);
+  if (!plan) return std::nullopt;
+  return plan->videoBitsPerSecond;
+}
+
 std::optional<TransportStreamGenerator> TransportStreamGenerator::Create(const StreamLayout& layout,
-                                                                       const StreamFaults& faults,
-                                                                       std::string& whyNot) {
+                                                                         const StreamFaults& faults,
+                                                                         std::string& whyNot) {
   std::optional<Plan> plan = MakePlan(layout, faults, whyNot);
   if (!plan) return std::nullopt;
   TransportStreamGenerator generator;
@@ -165,8 +176,7 @@ void TransportStreamGenerator::BuildTables() {
   SdtTable sdt;
   sdt.transportStreamId = layout_.transportStreamId;
   sdt.originalNetworkId = layout_.originalNetworkId;
-  sdt.services.push_back(
-      {layout_.programNumber, MarkedName(layout_.providerName), MarkedName(layout_.serviceName)});
+  sdt.services.push_back({layout_.programNumber, MarkedName(layout_.providerName), MarkedName(layout_.serviceName)});
   pat_ = Packetise(BuildPatSections(pat, version_), kPatPid);
   pmt_ = Packetise(BuildPmtSections(pmt, version_), layout_.pmtPid);
   sdt_ = Packetise(BuildSdtSections(sdt, version_), kSdtPid);
@@ -182,8 +192,8 @@ std::uint64_t TransportStreamGenerator::TicksAt(std::uint64_t index) const {
 std::uint64_t TransportStreamGenerator::PcrOf(std::uint64_t index) const {
   // The PCR tells when the byte that ends its base arrives: the 11th of the packet.
   constexpr std::uint64_t kPcrByte = 10;
-  const std::uint64_t offset = MulDiv(kPcrByte * 8, static_cast<std::uint64_t>(kPcrHz),
-                                      static_cast<std::uint64_t>(plan_.bitsPerSecond));
+  const std::uint64_t offset =
+      MulDiv(kPcrByte * 8, static_cast<std::uint64_t>(kPcrHz), static_cast<std::uint64_t>(plan_.bitsPerSecond));
   return (kPcrOrigin + TicksAt(index) + offset) % kPcrWrap;
 }
 

@@ -21,7 +21,11 @@ class TransportStreamGenerator final {
  public:
   // Nothing, with the reason, when the rate cannot carry the layout.
   [[nodiscard]] static std::optional<TransportStreamGenerator> Create(const StreamLayout& layout,
-                                                                    const StreamFaults& faults, std::string& whyNot);
+                                                                      const StreamFaults& faults, std::string& whyNot);
+
+  // What the video gets of the layout's rate when it asks for all there is; nothing (with the reason) when
+  // the rate cannot carry the layout.
+  [[nodiscard]] static std::optional<std::int64_t> VideoRoom(const StreamLayout& layout, std::string& whyNot);
 
   // Goes on with another layout: the clock, the continuity counters and the time stamps carry on, the
   // tables come with the next version number. False (nothing changed) when the rate cannot carry it.
@@ -67,7 +71,7 @@ class TransportStreamGenerator final {
 
   TransportStreamGenerator() = default;
   [[nodiscard]] static std::optional<Plan> MakePlan(const StreamLayout& layout, const StreamFaults& faults,
-                                                   std::string& whyNot);
+                                                    std::string& whyNot);
   void Adopt(const StreamLayout& layout, const StreamFaults& faults, Plan plan);
   void BuildTables();
 

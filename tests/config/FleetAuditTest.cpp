@@ -96,10 +96,9 @@ TEST(FleetAudit, ForbiddenDestinationBoundsAndSharedPids) {
   // A unicast destination is a point-to-point stream; no stream goes to 0.0.0.0, a broadcast, the
   // control block or the reserved block.
   const std::vector<std::pair<const char*, bool>> cases{
-      {"0.0.0.0", false},         {"0.0.0.1", true},         {"10.1.1.1", true},
-      {"127.0.0.1", true},        {"223.255.255.255", true}, {"224.0.0.1", false},
-      {"224.0.0.255", false},     {"224.0.1.0", true},       {"239.255.255.255", true},
-      {"240.0.0.0", false},       {"255.255.255.254", false}, {"255.255.255.255", false}};
+      {"0.0.0.0", false},        {"0.0.0.1", true},    {"10.1.1.1", true},         {"127.0.0.1", true},
+      {"223.255.255.255", true}, {"224.0.0.1", false}, {"224.0.0.255", false},     {"224.0.1.0", true},
+      {"239.255.255.255", true}, {"240.0.0.0", false}, {"255.255.255.254", false}, {"255.255.255.255", false}};
   for (const auto& [address, sound] : cases) {
     auto fleet = SoundFleet(1);
     fleet[0].record->multicast_ip = InetAddr(address);

@@ -85,7 +85,8 @@ TEST(Streaming, NothingLeavesForAnAddressOffLoopbackAndTheReasonIsSaidOnce) {
   encoder.SetStreaming(true);
   ASSERT_TRUE(Eventually([&] { return !encoder.Stream().problem.empty(); }));
   EXPECT_FALSE(encoder.Stream().sending);
-  EXPECT_EQ(encoder.Stream().problem, "it is a multicast group, and no --multicast-interface names an interface for groups");
+  EXPECT_EQ(encoder.Stream().problem,
+            "it is a multicast group, and no --multicast-interface names an interface for groups");
 
   config::EncoderConfiguration record = encoder.Configuration();
   record.cvbs_hue = 99;  // another change: the same reason is not said again

@@ -10,6 +10,7 @@
 #include "sim/EncoderFleet.h"
 #include "sim/SimulatedEncoder.h"
 #include "support/Eventually.h"
+#include "support/SampleRecords.h"
 #include "support/UdpPorts.h"
 
 namespace kestrine::stream::test {
@@ -40,15 +41,15 @@ TEST(IndependentReader, FfprobeFindsTheProgramItsPidsAndBothNames) {
   record.pcr_pid = 1002;
   record.video_pid = 1003;
   record.audio_pid = 1004;
-  config::StoreText(record.prg_name, "\xD0\xC2\xCE\xC5 1");  // "新闻 1" in GB2312
+  config::StoreText(record.prg_name, samples::kGbNewsChannel);
   config::StoreText(record.prg_provider_name, "Harbour TV");
   encoder.SetConfiguration(record);
   encoder.SetStreaming(true);
   ASSERT_TRUE(kestrine::test::Eventually([&] { return encoder.Stream().sending; })) << encoder.Stream().problem;
 
   const std::string url = "udp://127.0.0.1:" + std::to_string(record.multicast_port) + "?timeout=10000000";
-  const std::string printed = OutputOf("ffprobe -v quiet -analyzeduration 2000000 -print_format json -show_programs '" +
-                                  url + "' 2>/dev/null");
+  const std::string printed =
+      OutputOf("ffprobe -v quiet -analyzeduration 2000000 -print_format json -show_programs '" + url + "' 2>/dev/null");
   const nlohmann::json j = nlohmann::json::parse(printed, nullptr, false);
   ASSERT_FALSE(j.is_discarded()) << printed;
   ASSERT_EQ(j["programs"].size(), 1u) << printed;
@@ -63,7 +64,7 @@ TEST(IndependentReader, FfprobeFindsTheProgramItsPidsAndBothNames) {
   EXPECT_EQ(program["program_num"], 301);
   EXPECT_EQ(program["pmt_pid"], 1001);
   EXPECT_EQ(program["pcr_pid"], 1002);
-  EXPECT_EQ(program["tags"]["service_name"], "新闻 1");
+  EXPECT_EQ(program["tags"]["service_name"], "新闻频道");
   EXPECT_EQ(program["tags"]["service_provider"], "Harbour TV");
   ASSERT_EQ(program["streams"].size(), 2u);
   EXPECT_EQ(program["streams"][0]["id"], "0x3eb");  // 1003

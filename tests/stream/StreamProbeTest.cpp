@@ -43,7 +43,8 @@ class SimulatedStream : public ::testing::Test {
 
   ProbeResult ProbeRunningStream(std::chrono::milliseconds duration = 800ms) {
     Encoder().SetStreaming(true);
-    EXPECT_TRUE(Eventually([&] { return Encoder().Stream().sending; })) << Encoder().Stream().problem;
+    EXPECT_TRUE(Eventually([&] { return Encoder().StreamSettled() && Encoder().Stream().sending; }))
+        << Encoder().Stream().problem;
     ProbeOptions options;
     options.duration = duration;
     return ProbeStream(Encoder().Configuration(), options);
@@ -57,8 +58,8 @@ class SimulatedStream : public ::testing::Test {
     EXPECT_TRUE(receiver) << error;
     if (!receiver) return {};
     Encoder().SetStreaming(true);
-    StreamAnalyser analyser(ProgramHint{static_cast<std::uint16_t>(record.program_no),
-                                        static_cast<std::uint16_t>(record.pmt_pid)});
+    StreamAnalyser analyser(
+        ProgramHint{static_cast<std::uint16_t>(record.program_no), static_cast<std::uint16_t>(record.pmt_pid)});
     receiver->ReceiveFor(duration, [&](auto datagram, auto at) { analyser.Feed(datagram, at); }, {}, {});
     EXPECT_GT(analyser.Datagrams(), 0u);
     return JudgeStream(record, analyser.Measure(StreamReceiver::Clock::now()), {});
@@ -106,7 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"NoPat", With([](StreamFaults& f) { f.noPat = true; }), 800ms, {"pat-error"}},
         Fault{"NoSdt", With([](StreamFaults& f) { f.noSdt = true; }), 2300ms, {"sdt-missing"}},
         Fault{"SwappedPids", With([](StreamFaults& f) { f.swapPids = true; }), 800ms, {"video_pid", "audio_pid"}},
-        Fault{"ContinuityErrors", With([](StreamFaults& f) { f.continuityErrors = true; }), 800ms,
+        Fault{"ContinuityErrors",
+              With([](StreamFaults& f) { f.continuityErrors = true; }),
+              800ms,
               {"continuity-count-error"}},
         Fault{"PcrGap", With([](StreamFaults& f) { f.pcrInterval = 80ms; }), 800ms, {"pcr-repetition-error"}},
         Fault{"BitrateOff", With([](StreamFaults& f) { f.bitrateOffsetPercent = 10; }), 800ms, {"mux_bitrate"}},
@@ -119,9 +122,10 @@ TEST_F(SimulatedStream, NoStreamAtAllIsAFailureThatSaysWhereAndHowLong) {
   const config::EncoderConfiguration record = Encoder().Configuration();
   const ProbeResult result = ProbeStream(record, options);
   EXPECT_FALSE(result.Ok());
-  EXPECT_EQ(result.findings, (std::vector<StreamFinding>{
-                                 {FindingKind::NoStream, "no stream received at 127.0.0.1:" +
-                                                             std::to_string(record.multicast_port) + " within 0.3 s"}}));
+  EXPECT_EQ(result.findings,
+            (std::vector<StreamFinding>{
+                {FindingKind::NoStream,
+                 "no stream received at 127.0.0.1:" + std::to_string(record.multicast_port) + " within 0.3 s"}}));
 }
 
 TEST_F(SimulatedStream, ADestinationThisHostCannotReceiveIsAClearFailure) {
@@ -131,9 +135,8 @@ TEST_F(SimulatedStream, ADestinationThisHostCannotReceiveIsAClearFailure) {
   options.duration = 300ms;
   const ProbeResult result = ProbeStream(record, options);
   EXPECT_EQ(KindsOf(result.findings), std::vector<std::string>{"unreceivable"});
-  EXPECT_EQ(result.findings[0].text,
-            "cannot receive the stream to 192.0.2.7:" + std::to_string(record.multicast_port) +
-                " here: 192.0.2.7 is not an address of this host");
+  EXPECT_EQ(result.findings[0].text, "cannot receive the stream to 192.0.2.7:" + std::to_string(record.multicast_port) +
+                                         " here: 192.0.2.7 is not an address of this host");
 }
 
 TEST_F(SimulatedStream, ACancelledProbeEndsEarlyAndKeepsItsCallerAlive) {

@@ -11,11 +11,20 @@
 #include "stream/StreamAnalyser.h"
 #include "stream/StreamLayout.h"
 #include "stream/TransportStreamGenerator.h"
+#include "support/SampleRecords.h"
 
 namespace kestrine::stream::test {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+
+// The video rate an encoder with this record reports: what its stream leaves the video.
+inline void DeriveVideoBitrate(config::EncoderConfiguration& r) {
+  std::string whyNot;
+  const std::optional<StreamLayout> layout = LayoutFor(r, whyNot);
+  const std::optional<std::int64_t> room = layout ? TransportStreamGenerator::VideoRoom(*layout, whyNot) : std::nullopt;
+  r.video_bitrate = room ? static_cast<std::int32_t>(*room / 1000) : 0;
+}
 
 // The record the streams of these tests are made from: nothing at its defaults, and a name in GB2312.
 inline config::EncoderConfiguration TestRecord() {
@@ -25,14 +34,14 @@ inline config::EncoderConfiguration TestRecord() {
   r.mux_bitrate = 3000;
   r.analog_bitrate = 128;
   r.analog_channel_mode = 3;  // single
-  r.video_bitrate = 3000 - 128 - 150;
   r.program_no = 7;
   r.pmt_pid = 4096;
   r.pcr_pid = 4097;
   r.video_pid = 4098;
   r.audio_pid = 4099;
-  config::StoreText(r.prg_name, "\xD0\xC2\xCE\xC5");  // "新闻"
+  config::StoreText(r.prg_name, samples::kGbNewsChannel);
   config::StoreText(r.prg_provider_name, "Harbour");
+  DeriveVideoBitrate(r);
   return r;
 }
 
@@ -61,8 +70,8 @@ inline std::vector<Datagram> Generate(const config::EncoderConfiguration& record
 
 inline StreamMeasurement Analyse(const std::vector<Datagram>& datagrams, const config::EncoderConfiguration& record,
                                  std::optional<Clock::time_point> windowEnd = std::nullopt) {
-  StreamAnalyser analyser(ProgramHint{static_cast<std::uint16_t>(record.program_no),
-                                      static_cast<std::uint16_t>(record.pmt_pid)});
+  StreamAnalyser analyser(
+      ProgramHint{static_cast<std::uint16_t>(record.program_no), static_cast<std::uint16_t>(record.pmt_pid)});
   for (const Datagram& d : datagrams) analyser.Feed(d.bytes, d.arrival);
   return analyser.Measure(windowEnd);
 }
