@@ -6,16 +6,15 @@
 #include <sstream>
 
 #include "cli/ConsoleFeedback.h"
+#include "cli/EncoderEdit.h"
 #include "cli/FleetCommand.h"
 #include "cli/JsonOutput.h"
 #include "config/ConfigurationDocument.h"
 #include "config/ConfigurationOverlay.h"
 #include "config/EditRules.h"
 #include "config/EncoderConfiguration.h"
-#include "config/PageFlags.h"
 #include "config/PropertyItemTable.h"
 #include "config/RecordFields.h"
-#include "net/DeviceOperations.h"
 
 namespace kestrine::cli {
 namespace {
@@ -81,66 +80,30 @@ Json ChangesJson(const config::ConfigurationOverlay& overlay, const config::Enco
 }
 
 // One encoder: read, check the password, overlay and judge, then write (or only say what would change).
-class EncoderApplyJob final {
- public:
-  EncoderApplyJob(const GlobalOptions& options, const ApplyPlan& plan, const Target& target, JobOutput& output)
-      : plan_(plan),
-        address_(target.address),
-        feedback_(output, target.text + ": ", target.text + ": "),
-        operations_(options.network, feedback_) {
-    record_.ipAddr = target.address;
+bool ApplyToEncoder(const GlobalOptions& options, const ApplyPlan& plan, const Target& target, JobOutput& output,
+                    Json& entry) {
+  ConsoleFeedback feedback(output, target.text + ": ", target.text + ": ");
+  EncoderEdit edit(options.network, target.address, feedback);
+  const config::EditorValue password = config::EditorValue::Text(plan.password);
+  if (!edit.Read() || !edit.Commit(config::item_id::kPassword, password)) return false;
+  const config::ConfigurationOverlay overlay = config::OverlayConfiguration(edit.Record(), plan.saved, plan.scope);
+  bool undecodable = false;
+  entry["changes"] = ChangesJson(overlay, edit.Record(), undecodable);
+  if (undecodable) entry["undecodable"] = true;
+  for (const config::OverlayRefusal& refusal : overlay.refusals) {
+    feedback.Error(std::string(refusal.field) + ": " + refusal.warning);
   }
-
-  bool Run(Json& entry) {
-    if (!Read()) return false;
-    if (!Apply(config::item_id::kPassword, plan_.password)) return false;
-    const config::ConfigurationOverlay overlay = config::OverlayConfiguration(record_, plan_.saved, plan_.scope);
-    bool undecodable = false;
-    entry["changes"] = ChangesJson(overlay, record_, undecodable);
-    if (undecodable) entry["undecodable"] = true;
-    if (!overlay.refusals.empty()) {
-      for (const config::OverlayRefusal& refusal : overlay.refusals) {
-        feedback_.Error(std::string(refusal.field) + ": " + refusal.warning);
-      }
-      return false;
+  if (!overlay.refusals.empty()) return false;
+  if (plan.dryRun) {
+    for (const config::FieldChange& c : overlay.changes) {
+      feedback.Say(std::string(c.field->name) + ": " + c.from + " -> " + c.to);
     }
-    if (plan_.dryRun) {
-      for (const config::FieldChange& c : overlay.changes) {
-        feedback_.Say(std::string(c.field->name) + ": " + c.from + " -> " + c.to);
-      }
-      return true;
-    }
-    record_ = overlay.record;
-    if (!Apply(config::item_id::kNewPassword, plan_.password)) return false;
-    flags_.bitrateModified = overlay.bitrateChanged;
-    const net::WriteRequest request{true, true};
-    // To the address the operator named: a restore with --include-network carries another ipAddr in the record.
-    return operations_.SendConfiguration(record_, flags_, request, address_) == net::OperationResult::Success;
+    return true;
   }
-
- private:
-  bool Read() {
-    const net::DocumentRead read = operations_.ReadConfigurationDocument(record_, flags_);
-    if (read.result == net::OperationResult::Success) return true;
-    ReportFailedRead(read, feedback_);
-    return false;
-  }
-
-  bool Apply(int commandId, const std::string& password) {
-    const config::EditOutcome outcome =
-        config::ApplyPropertyEdit(commandId, config::EditorValue::Text(password), record_, flags_);
-    if (outcome.result != config::EditResult::Refused) return true;
-    feedback_.Error(outcome.warning);
-    return false;
-  }
-
-  const ApplyPlan& plan_;
-  std::uint32_t address_;
-  ConsoleFeedback feedback_;
-  net::DeviceOperations operations_;
-  config::EncoderConfiguration record_;
-  config::PageFlags flags_;
-};
+  // The password kept: the new one is the current one.
+  edit.Replace(overlay.record, overlay.bitrateChanged);
+  return edit.Commit(config::item_id::kNewPassword, password) && edit.Write();
+}
 
 }  // namespace
 
@@ -149,8 +112,7 @@ int RunApply(const GlobalOptions& options, const ApplyArguments& arguments, Stre
   const FleetRun run = RunEncoderJobs(
       options, plan.targets,
       [&](std::size_t index, JobOutput& output, Json& entry) {
-        EncoderApplyJob job(options, plan, plan.targets[index], output);
-        return job.Run(entry);
+        return ApplyToEncoder(options, plan, plan.targets[index], output, entry);
       },
       streams);
   return FinishFleetCommand(options, run, streams);

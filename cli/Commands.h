@@ -5,12 +5,15 @@
 #include <iosfwd>
 #include <optional>
 #include <stdexcept>
-#include <string_view>
 #include <string>
 #include <vector>
 
-#include "net/DeviceOperations.h"
+#include "config/EncoderConfiguration.h"
 #include "net/Timings.h"
+
+namespace kestrine::net {
+class OperatorFeedback;
+}
 
 namespace kestrine::cli {
 
@@ -40,18 +43,11 @@ struct UsageError : std::runtime_error {
 [[nodiscard]] Target ParseTarget(const std::string& text);
 [[nodiscard]] std::vector<Target> ParseTargets(const std::vector<std::string>& texts);
 
-// Reads the document of one encoder (command 1004 only); reports any failure through the feedback.
-class ConsoleFeedback;
-[[nodiscard]] std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target,
-                                                       ConsoleFeedback& feedback);
-
-// Why reading an encoder's configuration failed, for a failure the operation
-// itself passed over in silence; empty when it has said so already.
-[[nodiscard]] std::string DescribeSilentFailure(const net::ConfigurationFetch& fetch);
-inline constexpr std::string_view kDocumentRefused = "Configuration document not accepted";
-
-// Says why a read of the whole record (ReadConfigurationDocument) did not succeed.
-void ReportFailedRead(const net::DocumentRead& read, ConsoleFeedback& feedback);
+// One encoder's record, read as `set` reads it (command 1004 only); none when the read failed, which
+// the operation has said through the feedback.
+[[nodiscard]] std::optional<config::EncoderConfiguration> ReadRecord(const GlobalOptions& options,
+                                                                     const Target& target,
+                                                                     net::OperatorFeedback& feedback);
 
 struct Streams {
   std::ostream& out;
