@@ -11,6 +11,7 @@
 #include "cli/JsonOutput.h"
 #include "config/ConfigurationDocument.h"
 #include "config/ConfigurationOverlay.h"
+#include "config/DocumentFields.h"
 #include "config/EditRules.h"
 #include "config/EncoderConfiguration.h"
 #include "config/PropertyItemTable.h"
@@ -22,22 +23,34 @@ namespace {
 struct ApplyPlan {
   std::vector<Target> targets;
   config::EncoderConfiguration saved;
+  config::DocumentFields carried;  // what the saved document holds; the rest stays each encoder's own
   config::OverlayScope scope = config::OverlayScope::Settings;
   std::string password;
   bool dryRun = false;
 };
 
 // A file that cannot be read or is no configuration document stops the command before any encoder is contacted.
-config::EncoderConfiguration ReadSavedConfiguration(const std::string& path) {
+config::EncoderConfiguration ReadSavedConfiguration(const std::string& path, config::DocumentFields& carried) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream bytes;
   bytes << file.rdbuf();
   if (!file || file.bad()) throw UsageError(path + ": cannot be read");
   config::EncoderConfiguration saved;
-  if (config::LoadConfigurationDocument(bytes.str(), saved) == 0) {
+  if (config::LoadConfigurationDocument(bytes.str(), saved, carried) == 0) {
     throw UsageError(path + ": not a configuration document (save one with kestrinectl read ADDR -o FILE)");
   }
   return saved;
+}
+
+// A copied address that cannot be would be written to every encoder alike: the file is refused.
+void RefuseUnusableAddresses(const std::string& path, const ApplyPlan& plan) {
+  const std::vector<config::OverlayRefusal> refusals = config::JudgeSavedAddresses(plan.saved, plan.carried, plan.scope);
+  if (refusals.empty()) return;
+  std::string text = path;
+  for (std::size_t i = 0; i < refusals.size(); ++i) {
+    text += (i == 0 ? ": " : "; ") + std::string(refusals[i].field) + ": " + refusals[i].warning;
+  }
+  throw UsageError(text);
 }
 
 ApplyPlan PlanApply(const ApplyArguments& arguments) {
@@ -45,8 +58,9 @@ ApplyPlan PlanApply(const ApplyArguments& arguments) {
   plan.targets = ParseTargets(arguments.addresses);
   if (plan.targets.empty()) throw UsageError("apply: name at least one encoder address");
   if (arguments.password.empty()) throw UsageError("apply: --password must not be empty");
-  plan.saved = ReadSavedConfiguration(arguments.from);
+  plan.saved = ReadSavedConfiguration(arguments.from, plan.carried);
   plan.scope = arguments.includeNetwork ? config::OverlayScope::SettingsAndNetwork : config::OverlayScope::Settings;
+  RefuseUnusableAddresses(arguments.from, plan);
   plan.password = arguments.password;
   plan.dryRun = arguments.dryRun;
   return plan;
@@ -86,7 +100,7 @@ bool ApplyToEncoder(const GlobalOptions& options, const ApplyPlan& plan, const T
   EncoderEdit edit(options.network, target.address, feedback);
   const config::EditorValue password = config::EditorValue::Text(plan.password);
   if (!edit.Read() || !edit.Commit(config::item_id::kPassword, password)) return false;
-  const config::ConfigurationOverlay overlay = config::OverlayConfiguration(edit.Record(), plan.saved, plan.scope);
+  const config::ConfigurationOverlay overlay = config::OverlayConfiguration(edit.Record(), plan.saved, plan.carried, plan.scope);
   bool undecodable = false;
   entry["changes"] = ChangesJson(overlay, edit.Record(), undecodable);
   if (undecodable) entry["undecodable"] = true;

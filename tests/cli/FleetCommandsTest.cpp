@@ -9,6 +9,8 @@
 #include <functional>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <sstream>
 
 #include "cli/Commands.h"
@@ -235,6 +237,61 @@ TEST_F(FleetCommands, ApplyRefusesBadFilesBeforeContactAndBadValuesPerEncoder) {
 
   const Result wrongPassword = Run({"apply", Address(0), "--password", "LLLLLLLL", "--from", badFile.string()});
   EXPECT_EQ(wrongPassword.err, Address(0) + ": Password is incorrect!\n");
+}
+
+// The document with one element's text replaced, or (nullopt) the element gone.
+std::string WithElement(std::string document, const std::string& element, std::optional<std::string> text) {
+  const std::size_t start = document.find("<" + element + ">");
+  const std::string close = "</" + element + ">";
+  const std::size_t end = document.find(close, start);
+  if (start == std::string::npos || end == std::string::npos) throw std::logic_error(element + " not in the document");
+  if (text) return document.replace(start + element.size() + 2, end - start - element.size() - 2, *text);
+  return document.erase(start, end + close.size() - start);
+}
+
+TEST_F(FleetCommands, ApplyKeepsWhatTheFileDoesNotCarry) {
+  Change(1, [](auto& r) {
+    r.cvbs_contrast = 99;
+    r.analog_left_volume = 3;
+    r.pmt_pid = 300;
+  });
+  const config::EncoderConfiguration target = Encoder(1).Configuration();
+  std::string document = Run({"read", Address(0)}).out;
+  for (const std::string element : {"cvbs_contrast", "analog_left_volume", "pmt_pid", "prg_name"}) {
+    document = WithElement(document, element, std::nullopt);
+  }
+  const auto partial = TempFile("partial", WithElement(document, "cvbs_hue", "77"));
+  const std::string password = Encoder(1).Password();
+
+  const Result dry = Run({"apply", Address(1), "--password", password, "--from", partial.string(), "--dry-run"});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find(": cvbs_hue: "), std::string::npos) << dry.out;
+  for (const std::string field : {"cvbs_contrast", "analog_left_volume", "pmt_pid", "prg_name"}) {
+    EXPECT_EQ(dry.out.find(": " + field + ": "), std::string::npos) << dry.out;
+  }
+  const Result applied = Run({"apply", Address(1), "--password", password, "--from", partial.string()});
+  EXPECT_EQ(applied.status, 0) << applied.err;
+  const config::EncoderConfiguration now = Encoder(1).Configuration();
+  EXPECT_EQ(now.cvbs_hue, 77);
+  EXPECT_EQ(now.cvbs_contrast, 99);
+  EXPECT_EQ(now.analog_left_volume, 3);
+  EXPECT_EQ(now.pmt_pid, 300);
+  EXPECT_EQ(config::TextOf(now.prg_name), config::TextOf(target.prg_name));
+}
+
+TEST_F(FleetCommands, ApplyRefusesACopiedAddressThatCannotBeBeforeContact) {
+  const std::string document = Run({"read", Address(0)}).out;
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"ipMask", ""}, {"ipGate", "10.0.0.x"}, {"ipAddr", "0.0.0.0"}, {"ipMask", "255.255.255.255"},
+      {"multicast_ip", "239.1.1.300"}};
+  for (const auto& [element, text] : cases) {
+    const auto file = TempFile("address-" + element, WithElement(document, element, text));
+    const Result refused = Run({"apply", Address(2), "--password", Encoder(2).Password(), "--from", file.string(),
+                                "--include-network"});
+    EXPECT_EQ(refused.status, 2) << element << "=" << text << "\n" << refused.err;
+    EXPECT_NE(refused.err.find(file.string() + ": " + element), std::string::npos) << refused.err;
+  }
+  EXPECT_TRUE(Encoder(2).ReceivedCommands().empty());
 }
 
 // ---- audit ------------------------------------------------------------------------
