@@ -53,9 +53,9 @@ void RefuseUnusableAddresses(const std::string& path, const ApplyPlan& plan) {
   throw UsageError(text);
 }
 
-ApplyPlan PlanApply(const ApplyArguments& arguments) {
+ApplyPlan PlanApply(const GlobalOptions& options, const ApplyArguments& arguments, std::ostream& err) {
   ApplyPlan plan;
-  plan.targets = ParseTargets(arguments.addresses);
+  plan.targets = CollectTargets(options, arguments.addresses, err);
   if (plan.targets.empty()) throw UsageError("apply: name at least one encoder address");
   if (arguments.password.empty()) throw UsageError("apply: --password must not be empty");
   plan.saved = ReadSavedConfiguration(arguments.from, plan.carried);
@@ -122,7 +122,7 @@ bool ApplyToEncoder(const GlobalOptions& options, const ApplyPlan& plan, const T
 }  // namespace
 
 int RunApply(const GlobalOptions& options, const ApplyArguments& arguments, Streams streams) {
-  const ApplyPlan plan = PlanApply(arguments);
+  const ApplyPlan plan = PlanApply(options, arguments, streams.err);
   const FleetRun run = RunEncoderJobs(
       options, plan.targets,
       [&](std::size_t index, JobOutput& output, Json& entry) {

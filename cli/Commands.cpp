@@ -4,6 +4,7 @@
 
 #include <iostream>
 #include <set>
+#include <unordered_map>
 #include <system_error>
 
 #include "cli/ConsoleFeedback.h"
@@ -11,6 +12,7 @@
 #include "cli/FleetCommand.h"
 #include "cli/HumanText.h"
 #include "cli/JsonOutput.h"
+#include "cli/OptionFiles.h"
 #include "cli/RecordPrinter.h"
 #include "config/EncoderConfiguration.h"
 #include "net/DeviceOperations.h"
@@ -66,10 +68,36 @@ Target ParseTarget(const std::string& text) {
   return target;
 }
 
-std::vector<Target> ParseTargets(const std::vector<std::string>& texts) {
+std::vector<Target> CollectTargets(const GlobalOptions& options, const std::vector<std::string>& given,
+                                   std::ostream& err) {
+  std::vector<Target> named;
+  named.reserve(given.size());
+  for (const std::string& text : given) named.push_back(ParseTarget(text));
+  if (options.targetsFile) {
+    const std::string& path = *options.targetsFile;
+    for (const ListedAddress& listed : ListedAddresses(ReadOptionFile(path, kTargetsFileLimit))) {
+      try {
+        named.push_back(ParseTarget(listed.text));
+      } catch (const UsageError& e) {
+        throw UsageError(path + ":" + std::to_string(listed.line) + ": " + e.what());
+      }
+    }
+  }
+  struct Kept {
+    std::size_t index;       // in `targets`
+    bool noticed = false;    // its repetition has been said
+  };
   std::vector<Target> targets;
-  targets.reserve(texts.size());
-  for (const std::string& text : texts) targets.push_back(ParseTarget(text));
+  std::unordered_map<std::uint32_t, Kept> kept;
+  for (Target& target : named) {
+    const auto [found, first] = kept.try_emplace(target.address, Kept{targets.size()});
+    if (first) {
+      targets.push_back(std::move(target));
+    } else if (!found->second.noticed) {
+      found->second.noticed = true;
+      err << "kestrinectl: " << targets[found->second.index].text << " given more than once; worked on once\n";
+    }
+  }
   return targets;
 }
 

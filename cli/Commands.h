@@ -27,6 +27,7 @@ struct GlobalOptions {
   std::optional<std::size_t> jobs;  // none: every encoder at once, as far as the open-file limit allows
   std::size_t freeDescriptors = SIZE_MAX;  // what the open-file limit leaves for sockets
   bool json = false;                        // one JSON document on stdout
+  std::optional<std::string> targetsFile;   // more addresses, one per line
 };
 
 // An encoder named on the command line: its text as given and its address (network order).
@@ -41,7 +42,11 @@ struct UsageError : std::runtime_error {
 };
 
 [[nodiscard]] Target ParseTarget(const std::string& text);
-[[nodiscard]] std::vector<Target> ParseTargets(const std::vector<std::string>& texts);
+// The encoders a command works on: those given on the line, then those the targets file lists, each
+// address once (by value, however it is written), in the order first given; every address given more
+// than once gets one notice on `err`.
+[[nodiscard]] std::vector<Target> CollectTargets(const GlobalOptions& options, const std::vector<std::string>& given,
+                                                 std::ostream& err);
 
 // One encoder's record, read as `set` reads it (command 1004 only); none when the read failed, which
 // the operation has said through the feedback.

@@ -18,17 +18,19 @@ struct SetPlan {
 };
 
 // Everything that can be judged without an encoder is judged before anything is sent.
-SetPlan PlanSet(const SetArguments& arguments) {
+SetPlan PlanSet(const GlobalOptions& options, const SetArguments& arguments, std::ostream& err) {
   SetPlan plan;
+  std::vector<std::string> addresses;
   for (const std::string& word : arguments.words) {
     if (word.find('=') == std::string::npos) {
-      plan.targets.push_back(ParseTarget(word));
+      addresses.push_back(word);
       continue;
     }
     config::FieldAssignment assignment = config::ParseFieldAssignment(word);
     if (!assignment.error.empty()) throw UsageError(assignment.error);
     plan.assignments.push_back(std::move(assignment));
   }
+  plan.targets = CollectTargets(options, addresses, err);
   if (plan.targets.empty()) throw UsageError("set: name at least one encoder address");
   if (arguments.password.empty()) throw UsageError("set: --password must not be empty");
   plan.password = arguments.password;
@@ -57,7 +59,7 @@ bool SetEncoder(const GlobalOptions& options, const SetPlan& plan, const Target&
 }  // namespace
 
 int RunSet(const GlobalOptions& options, const SetArguments& arguments, Streams streams) {
-  const SetPlan plan = PlanSet(arguments);
+  const SetPlan plan = PlanSet(options, arguments, streams.err);
   const FleetRun run = RunEncoderJobs(
       options, plan.targets,
       [&](std::size_t index, JobOutput& output, Json& /*entry*/) {

@@ -352,6 +352,49 @@ TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   EXPECT_EQ(j["findings"][9]["severity"], "warning");
 }
 
+// ---- the encoders named ------------------------------------------------------------
+
+// 127.0.0.2 as 127.000.000.002: the same address in other words.
+std::string ZeroPadded(const std::string& address) {
+  std::string padded;
+  std::istringstream octets(address);
+  for (std::string octet; std::getline(octets, octet, '.');) {
+    if (!padded.empty()) padded += '.';
+    padded += std::string(3 - octet.size(), '0') + octet;
+  }
+  return padded;
+}
+
+TEST_F(FleetCommands, AnAddressGivenTwiceIsWorkedOnAndReportedOnce) {
+  const Result audit = Run({"audit", Address(0), Address(1), ZeroPadded(Address(0)), Address(0)});
+  EXPECT_EQ(audit.status, 0) << audit.out;
+  EXPECT_TRUE(audit.out.empty()) << audit.out;
+  EXPECT_EQ(audit.err, "kestrinectl: " + Address(0) + " given more than once; worked on once\n");
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_GETXML), 1u);
+
+  const Result start = Run({"--json", "start", Address(3), Address(3)});
+  EXPECT_EQ(start.Json().size(), 1u);
+}
+
+TEST_F(FleetCommands, TargetsMayComeFromAFileAfterThoseOnTheLine) {
+  const auto list = TempFile("targets", "# studio A\n" + Address(2) + "\n\n  " + Address(1) + "  # spare\n" +
+                                            Address(0) + "\n");
+  const Result messages = Run({"--json", "--targets", list.string(), "messages", Address(0)});
+  EXPECT_EQ(messages.status, 0) << messages.err;
+  const json m = messages.Json();
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ(m[0]["address"], Address(0));
+  EXPECT_EQ(m[1]["address"], Address(2));
+  EXPECT_EQ(m[2]["address"], Address(1));
+  EXPECT_EQ(messages.err, "kestrinectl: " + Address(0) + " given more than once; worked on once\n");
+
+  const auto bad = TempFile("bad-targets", Address(1) + "\n10.0.0.300\n");
+  const Result refused = Run({"audit", "--targets", bad.string()});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find(bad.string() + ":2: "), std::string::npos) << refused.err;
+  EXPECT_EQ(Encoder(1).RequestCount(net::CMD_GETXML), 0u);
+}
+
 // ---- how many at once -------------------------------------------------------------
 
 TEST_F(FleetCommands, AFleetLargerThanTheOpenFileLimitAllowsIsWorkedOnInRounds) {

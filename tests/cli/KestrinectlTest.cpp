@@ -15,7 +15,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/Commands.h"
 #include "cli/JsonOutput.h"
+#include "cli/OptionFiles.h"
 #include "cli/RecordPrinter.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
@@ -389,6 +391,29 @@ TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
   EXPECT_EQ(cut.status, 1);
   EXPECT_NE(cut.err.find("Configuration reply ended before its"), std::string::npos) << cut.err;
   EXPECT_NE(Run({"--help"}).out.find("--reply-limit"), std::string::npos);
+}
+
+// A file an option names can neither fill memory nor keep the command waiting.
+TEST(OptionFiles, AreReadWithinTheirBoundWhateverTheyAre) {
+  EXPECT_THROW((void)ReadOptionFile("/dev/zero", 100), UsageError);
+
+  const auto fifo = std::filesystem::temp_directory_path() / ("kestrinectl-nobody-" + std::to_string(::getpid()));
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadOptionFile(fifo.string(), 100), "");  // nobody writes: nothing, at once
+  std::filesystem::remove(fifo);
+
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ASSERT_EQ(::write(ends[1], "UUUU", 4), 4);  // and the writer keeps it open
+  try {
+    (void)ReadOptionFile("/dev/fd/" + std::to_string(ends[0]), 100, std::chrono::milliseconds(50));
+    ADD_FAILURE() << "a silent writer was waited for without end";
+  } catch (const UsageError& e) {
+    EXPECT_NE(std::string(e.what()).find("nothing more came"), std::string::npos) << e.what();
+  }
+  ::close(ends[0]);
+  ::close(ends[1]);
 }
 
 // Nobody can be asked when no socket can be had: not the same as nobody answering.
