@@ -44,6 +44,20 @@ int FailedSingle(const GlobalOptions& options, const Target& target, const JobOu
   return kExitFailed;
 }
 
+// `read -o -` prints the document.
+constexpr std::string_view kStandardOutputName = "-";
+
+// The document holds the encoder's password: a regular file (or none yet) is replaced whole and
+// owner-only, never half written; anything else named (a FIFO, a terminal, /dev/stdout) is written
+// through, never replaced by a file.
+platform::WriteThroughResult PlaceDocument(const std::string& path, std::string_view document,
+                                           std::error_code& reason) {
+  if (!platform::IsReplaceable(path)) return platform::WriteThrough(path, document, &reason);
+  return platform::ReplaceFile(path, document, platform::FileAccess::OwnerOnly, &reason)
+             ? platform::WriteThroughResult::Written
+             : platform::WriteThroughResult::Failed;
+}
+
 // The document of one encoder (command 1004 only), exactly as it came.
 std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target,
                                          net::OperatorFeedback& feedback) {
@@ -165,19 +179,22 @@ int RunRead(const GlobalOptions& options, const Target& target, const std::optio
   if (!document) return FailedSingle(options, target, output, streams);
   Json entry = EncoderEntry(target.text, true);
   entry["length"] = document->size();
-  if (outputFile) {
-    // The document holds the encoder's password: owner-only, and never half written.
+  bool printed = !outputFile || *outputFile == kStandardOutputName;
+  if (!printed) {
     std::error_code reason;
-    if (!platform::ReplaceFile(*outputFile, *document, platform::FileAccess::OwnerOnly, &reason)) {
+    const platform::WriteThroughResult placed = PlaceDocument(*outputFile, *document, reason);
+    if (placed == platform::WriteThroughResult::Failed) {
       const std::string error = "Cannot write " + *outputFile + ": " + reason.message();
       streams.err << "Cannot write " << HumanText(*outputFile) << ": " << reason.message() << '\n';
       if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, error));
       return kExitFailed;
     }
-    entry["file"] = *outputFile;
-  } else if (options.json) {
+    printed = placed == platform::WriteThroughResult::StandardOutput;
+    if (!printed) entry["file"] = *outputFile;
+  }
+  if (printed && options.json) {
     PutEncoderText(entry, "document", *document);
-  } else {
+  } else if (printed) {
     streams.out.write(document->data(), static_cast<std::streamsize>(document->size()));
   }
   if (options.json) streams.out << FormatJson(entry);

@@ -109,7 +109,9 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
 
   c.read = app.add_subcommand("read", "fetch an encoder's configuration document exactly as it sends it");
   c.read->add_option("ADDR", a.address, "encoder address")->required();
-  c.read->add_option("-o,--output", a.outputFile, "file to write (default: stdout)");
+  c.read->add_option("-o,--output", a.outputFile,
+                     "file to write (default, and \"-\": stdout); a regular file is replaced whole and kept to its "
+                     "owner, anything else (a FIFO, /dev/stdout) is written through");
 
   c.show = app.add_subcommand("show", "print an encoder's configuration record, one field=value per line");
   c.show->add_option("ADDR", a.address, "encoder address")->required();

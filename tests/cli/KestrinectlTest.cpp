@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <streambuf>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -380,6 +381,32 @@ TEST_F(Kestrinectl, ReadKeepsTheDocumentToItsOwnerAndSaysWhyItCannot) {
   const Result missing = Run({"read", Address(0), "-o", (file / "in.xml").string()});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "Cannot write " + (file / "in.xml").string() + ": No such file or directory\n");
+}
+
+TEST_F(Kestrinectl, ReadWritesThroughWhatIsNotARegularFile) {
+  const Result dash = Run({"read", Address(0), "-o", "-"});
+  EXPECT_EQ(dash.status, 0) << dash.err;
+  EXPECT_EQ(dash.out, Encoder(0).ConfigurationDocument());
+  EXPECT_FALSE(std::filesystem::exists("-"));
+  std::filesystem::remove("-");
+
+  const auto fifo = std::filesystem::temp_directory_path() / ("kestrinectl-fifo-" + std::to_string(::getpid()));
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  const Result through = Run({"read", Address(1), "-o", fifo.string()});
+  EXPECT_EQ(through.status, 0) << through.err;
+  std::string received(20000, '\0');
+  const ssize_t n = ::read(reader, received.data(), received.size());
+  received.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  ::close(reader);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  std::filesystem::remove(fifo);
+  EXPECT_EQ(received, Encoder(1).ConfigurationDocument());
+
+  // What /dev/stdout leads to is this process's own output: printed there, as a shell set it up.
+  EXPECT_EQ(Run({"read", Address(2), "-o", "/dev/fd/1"}).out, Encoder(2).ConfigurationDocument());
 }
 
 TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
