@@ -57,11 +57,10 @@ ApplyPlan PlanApply(const GlobalOptions& options, const ApplyArguments& argument
   ApplyPlan plan;
   plan.targets = CollectTargets(options, arguments.addresses, err);
   if (plan.targets.empty()) throw UsageError("apply: name at least one encoder address");
-  if (arguments.password.empty()) throw UsageError("apply: --password must not be empty");
+  plan.password = CurrentPassword("apply", arguments.password);
   plan.saved = ReadSavedConfiguration(arguments.from, plan.carried);
   plan.scope = arguments.includeNetwork ? config::OverlayScope::SettingsAndNetwork : config::OverlayScope::Settings;
   RefuseUnusableAddresses(arguments.from, plan);
-  plan.password = arguments.password;
   plan.dryRun = arguments.dryRun;
   return plan;
 }

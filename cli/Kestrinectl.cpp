@@ -14,6 +14,7 @@
 #include "cli/AuditCommand.h"
 #include "cli/Commands.h"
 #include "cli/FleetRunner.h"
+#include "cli/PasswordSource.h"
 #include "cli/SetCommand.h"
 #include "net/Discovery.h"
 #include "net/Timings.h"
@@ -94,7 +95,17 @@ void AddGlobalOptions(CLI::App& app, Arguments& a) {
   app.add_flag("--json", a.options.json, "one machine-readable JSON document on stdout");
   app.add_option("--targets", a.options.targetsFile,
                  "more addresses, one per line (\"#\" starts a comment), after those on the line; an address "
-                 "given more than once is worked on once");
+                 "given more than once is worked on once")
+      ->type_name("FILE");
+}
+
+// --password P, --password-file FILE, or KESTRINE_PASSWORD: the process list shows only the first.
+void AddPasswordOptions(CLI::App& command, PasswordSource& source, const std::string& what) {
+  command.add_option("--password", source.given, what);
+  command.add_option("--password-file", source.file, "a file whose first line is " + what)->type_name("FILE");
+  command.footer("The current password comes from --password or --password-file (its first line, without the line "
+                 "end; not both), else from the environment variable " + std::string(kPasswordVariable) +
+                 ". Every local user sees --password in the process list.");
 }
 
 Subcommands AddCommands(CLI::App& app, Arguments& a) {
@@ -111,7 +122,8 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
   c.read->add_option("ADDR", a.address, "encoder address")->required();
   c.read->add_option("-o,--output", a.outputFile,
                      "file to write (default, and \"-\": stdout); a regular file is replaced whole and kept to its "
-                     "owner, anything else (a FIFO, /dev/stdout) is written through");
+                     "owner, anything else (a FIFO, /dev/stdout) is written through")
+      ->type_name("FILE");
 
   c.show = app.add_subcommand("show", "print an encoder's configuration record, one field=value per line");
   c.show->add_option("ADDR", a.address, "encoder address")->required();
@@ -119,8 +131,11 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
 
   c.set = app.add_subcommand("set", "change settings, checked as the configuration page checks them, and write");
   c.set->add_option("ARGS", a.set.words, "ADDR... then FIELD=VALUE...");
-  c.set->add_option("--password", a.set.password, "the encoder's current password")->required();
-  c.set->add_option("--new-password", a.set.newPassword, "the password the encoder takes (default: --password)");
+  AddPasswordOptions(*c.set, a.set.password, "the encoder's current password");
+  c.set->add_option("--new-password", a.set.newPassword.given,
+                    "the password the encoder takes (default: the current one)");
+  c.set->add_option("--new-password-file", a.set.newPassword.file, "a file whose first line is the new password")
+      ->type_name("FILE");
 
   c.start = app.add_subcommand("start", "tell encoders to start sending their stream (TS -> IP)");
   c.start->add_option("ADDR", a.addresses, "encoder addresses");
@@ -129,7 +144,7 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
 
   c.apply = app.add_subcommand("apply", "put the settings of a configuration saved by read onto encoders");
   c.apply->add_option("ADDR", a.apply.addresses, "encoder addresses");
-  c.apply->add_option("--password", a.apply.password, "the encoders' current password (kept)")->required();
+  AddPasswordOptions(*c.apply, a.apply.password, "the encoders' current password (kept)");
   c.apply->add_option("--from", a.apply.from, "a document saved by kestrinectl read")->required();
   c.apply->add_flag("--include-network", a.apply.includeNetwork,
                     "also copy ipAddr, ipMask, ipGate, multicast_ip and multicast_port (a replacement unit)");

@@ -32,10 +32,8 @@ SetPlan PlanSet(const GlobalOptions& options, const SetArguments& arguments, std
   }
   plan.targets = CollectTargets(options, addresses, err);
   if (plan.targets.empty()) throw UsageError("set: name at least one encoder address");
-  if (arguments.password.empty()) throw UsageError("set: --password must not be empty");
-  plan.password = arguments.password;
-  plan.newPassword = arguments.newPassword.value_or(arguments.password);
-  if (plan.newPassword.empty()) throw UsageError("set: --new-password must not be empty");
+  plan.password = CurrentPassword("set", arguments.password);
+  plan.newPassword = NewPassword("set", arguments.newPassword, plan.password);
   return plan;
 }
 

@@ -409,6 +409,53 @@ TEST_F(Kestrinectl, ReadWritesThroughWhatIsNotARegularFile) {
   EXPECT_EQ(Run({"read", Address(2), "-o", "/dev/fd/1"}).out, Encoder(2).ConfigurationDocument());
 }
 
+// The environment variable for one test, gone again whatever the test does.
+class ScopedEnvironment final {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
+  ~ScopedEnvironment() { ::unsetenv(name_); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+};
+
+TEST_F(Kestrinectl, ThePasswordMayComeFromAFileOrTheEnvironment) {
+  const auto folder = std::filesystem::temp_directory_path() / ("kestrinectl-passwords-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const auto write = [&](const std::string& name, const std::string& content) {
+    std::ofstream(folder / name, std::ios::binary) << content;
+    return (folder / name).string();
+  };
+  const std::string current = write("current", Encoder(0).Password() + "\nsecond line\n");
+  const std::string next = write("next", "RRDDLLUU\r\n");
+  const std::string empty = write("empty", "\n");
+
+  const Result fromFiles = Run({"set", Address(0), "--password-file", current, "--new-password-file", next});
+  EXPECT_EQ(fromFiles.status, 0) << fromFiles.err;
+  EXPECT_EQ(Encoder(0).Password(), "RRDDLLUU");
+  {
+    const ScopedEnvironment password("KESTRINE_PASSWORD", Encoder(1).Password());
+    const Result fromEnvironment = Run({"set", Address(1), "cvbs_hue=9"});
+    EXPECT_EQ(fromEnvironment.status, 0) << fromEnvironment.err;
+    EXPECT_EQ(Encoder(1).Configuration().cvbs_hue, 9);
+    // The command line comes first.
+    EXPECT_EQ(Run({"set", Address(1), "--password", "LLLLLLLL"}).err, Address(1) + ": Password is incorrect!\n");
+  }
+  for (const auto& args : {std::vector<std::string>{"set", Address(2), "--password", "UUUUUUUU", "--password-file", current},
+                           std::vector<std::string>{"set", Address(2), "--password-file", empty},
+                           std::vector<std::string>{"apply", Address(2), "--password-file", (folder / "none").string(),
+                                                    "--from", current}}) {
+    const Result refused = Run(args);
+    EXPECT_EQ(refused.status, 2) << args[4];
+    EXPECT_FALSE(refused.err.empty());
+  }
+  EXPECT_EQ(Encoder(2).RequestCount(net::CMD_GETXML), 0u);
+  std::filesystem::remove_all(folder);
+  EXPECT_NE(Run({"set", "--help"}).out.find("KESTRINE_PASSWORD"), std::string::npos);
+}
+
 TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
   sim::ReplyFaults trickle;
   trickle.segmentSize = 8;
