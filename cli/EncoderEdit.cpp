@@ -33,9 +33,8 @@ void EncoderEdit::Replace(const config::EncoderConfiguration& record, bool bitra
 }
 
 bool EncoderEdit::Write() {
-  const config::PasswordEntries entries = page_.PasswordRowsFilled();
-  const net::WriteRequest request{entries.currentGiven, entries.newGiven};
-  return operations_.SendConfiguration(record_, page_.Flags(), request, address_) == net::OperationResult::Success;
+  return operations_.SendConfiguration(record_, page_.Flags(), page_.PasswordRowsFilled(), address_) ==
+         net::OperationResult::Success;
 }
 
 }  // namespace kestrine::cli
