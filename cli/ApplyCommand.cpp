@@ -44,7 +44,8 @@ config::EncoderConfiguration ReadSavedConfiguration(const std::string& path, con
 
 // A copied address that cannot be would be written to every encoder alike: the file is refused.
 void RefuseUnusableAddresses(const std::string& path, const ApplyPlan& plan) {
-  const std::vector<config::OverlayRefusal> refusals = config::JudgeSavedAddresses(plan.saved, plan.carried, plan.scope);
+  const std::vector<config::OverlayRefusal> refusals =
+      config::JudgeSavedAddresses(plan.saved, plan.carried, plan.scope);
   if (refusals.empty()) return;
   std::string text = path;
   for (std::size_t i = 0; i < refusals.size(); ++i) {
@@ -99,7 +100,8 @@ bool ApplyToEncoder(const GlobalOptions& options, const ApplyPlan& plan, const T
   EncoderEdit edit(options.network, target.address, feedback);
   const config::EditorValue password = config::EditorValue::Text(plan.password);
   if (!edit.Read() || !edit.Commit(config::item_id::kPassword, password)) return false;
-  const config::ConfigurationOverlay overlay = config::OverlayConfiguration(edit.Record(), plan.saved, plan.carried, plan.scope);
+  const config::ConfigurationOverlay overlay =
+      config::OverlayConfiguration(edit.Record(), plan.saved, plan.carried, plan.scope);
   bool undecodable = false;
   entry["changes"] = ChangesJson(overlay, edit.Record(), undecodable);
   if (undecodable) entry["undecodable"] = true;

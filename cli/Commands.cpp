@@ -4,8 +4,8 @@
 
 #include <iostream>
 #include <set>
-#include <unordered_map>
 #include <system_error>
+#include <unordered_map>
 
 #include "cli/ConsoleFeedback.h"
 #include "cli/EncoderEdit.h"
@@ -70,7 +70,7 @@ std::optional<std::string> FetchDocument(const GlobalOptions& options, const Tar
 }  // namespace
 
 std::optional<config::EncoderConfiguration> ReadRecord(const GlobalOptions& options, const Target& target,
-                                                      net::OperatorFeedback& feedback) {
+                                                       net::OperatorFeedback& feedback) {
   EncoderEdit edit(options.network, target.address, feedback);
   if (!edit.Read()) return std::nullopt;
   return edit.Record();
@@ -98,8 +98,8 @@ std::vector<Target> CollectTargets(const GlobalOptions& options, const std::vect
     }
   }
   struct Kept {
-    std::size_t index;       // in `targets`
-    bool noticed = false;    // its repetition has been said
+    std::size_t index;     // in `targets`
+    bool noticed = false;  // its repetition has been said
   };
   std::vector<Target> targets;
   std::unordered_map<std::uint32_t, Kept> kept;

@@ -50,8 +50,7 @@ struct UsageError : std::runtime_error {
 
 // One encoder's record, read as `set` reads it (command 1004 only); none when the read failed, which
 // the operation has said through the feedback.
-[[nodiscard]] std::optional<config::EncoderConfiguration> ReadRecord(const GlobalOptions& options,
-                                                                     const Target& target,
+[[nodiscard]] std::optional<config::EncoderConfiguration> ReadRecord(const GlobalOptions& options, const Target& target,
                                                                      net::OperatorFeedback& feedback);
 
 struct Streams {

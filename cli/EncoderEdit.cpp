@@ -5,8 +5,7 @@
 
 namespace kestrine::cli {
 
-EncoderEdit::EncoderEdit(const net::NetworkSettings& settings, std::uint32_t address,
-                         net::OperatorFeedback& feedback)
+EncoderEdit::EncoderEdit(const net::NetworkSettings& settings, std::uint32_t address, net::OperatorFeedback& feedback)
     : address_(address), feedback_(feedback), operations_(settings, feedback) {
   record_.ipAddr = address;
 }

@@ -103,9 +103,10 @@ void AddGlobalOptions(CLI::App& app, Arguments& a) {
 void AddPasswordOptions(CLI::App& command, PasswordSource& source, const std::string& what) {
   command.add_option("--password", source.given, what);
   command.add_option("--password-file", source.file, "a file whose first line is " + what)->type_name("FILE");
-  command.footer("The current password comes from --password or --password-file (its first line, without the line "
-                 "end; not both), else from the environment variable " + std::string(kPasswordVariable) +
-                 ". Every local user sees --password in the process list.");
+  command.footer(
+      "The current password comes from --password or --password-file (its first line, without the line "
+      "end; not both), else from the environment variable " +
+      std::string(kPasswordVariable) + ". Every local user sees --password in the process list.");
 }
 
 Subcommands AddCommands(CLI::App& app, Arguments& a) {
@@ -120,9 +121,10 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
 
   c.read = app.add_subcommand("read", "fetch an encoder's configuration document exactly as it sends it");
   c.read->add_option("ADDR", a.address, "encoder address")->required();
-  c.read->add_option("-o,--output", a.outputFile,
-                     "file to write (default, and \"-\": stdout); a regular file is replaced whole and kept to its "
-                     "owner, anything else (a FIFO, /dev/stdout) is written through")
+  c.read
+      ->add_option("-o,--output", a.outputFile,
+                   "file to write (default, and \"-\": stdout); a regular file is replaced whole and kept to its "
+                   "owner, anything else (a FIFO, /dev/stdout) is written through")
       ->type_name("FILE");
 
   c.show = app.add_subcommand("show", "print an encoder's configuration record, one field=value per line");
@@ -166,8 +168,9 @@ std::vector<Target> FleetTargets(const CLI::App& command, const Arguments& a, st
 int Dispatch(const Subcommands& c, const Arguments& a, Streams streams) {
   const GlobalOptions& options = a.options;
   if (options.targetsFile && (c.discover->parsed() || c.read->parsed() || c.show->parsed())) {
-    throw UsageError("--targets is for the commands that take several addresses (messages, set, start, stop, "
-                     "apply, audit)");
+    throw UsageError(
+        "--targets is for the commands that take several addresses (messages, set, start, stop, "
+        "apply, audit)");
   }
   if (c.discover->parsed()) return RunDiscover(options, DiscoveryBroadcast(a.broadcast), streams);
   if (c.messages->parsed()) return RunMessages(options, FleetTargets(*c.messages, a, streams.err), streams);

@@ -44,7 +44,8 @@ bool SetEncoder(const GlobalOptions& options, const SetPlan& plan, const Target&
   EncoderEdit edit(options.network, target.address, feedback);
   if (!edit.Read() || !edit.Commit(config::item_id::kPassword, config::EditorValue::Text(plan.password))) return false;
   for (const config::FieldAssignment& assignment : plan.assignments) {
-    const config::EditorValueParse parsed = config::ParseEditorValue(*assignment.row, assignment.valueText, edit.Record());
+    const config::EditorValueParse parsed =
+        config::ParseEditorValue(*assignment.row, assignment.valueText, edit.Record());
     if (!parsed.value) {
       feedback.Error(parsed.error);
       return false;

@@ -16,7 +16,7 @@ namespace {
 
 struct CopiedSetting {
   std::string_view field;
-  bool network;             // copied only onto a replacement unit
+  bool network;              // copied only onto a replacement unit
   bool unitAddress = false;  // the unit's own address, mask or gateway: never 0.0.0.0 nor 255.255.255.255
 };
 

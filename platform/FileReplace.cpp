@@ -25,8 +25,7 @@ bool Fail(std::error_code* reason, int error) {
 bool IsReplaceable(const std::filesystem::path& path) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
-  return status.type() == std::filesystem::file_type::not_found ||
-         status.type() == std::filesystem::file_type::regular;
+  return status.type() == std::filesystem::file_type::not_found || status.type() == std::filesystem::file_type::regular;
 }
 
 #ifdef _WIN32

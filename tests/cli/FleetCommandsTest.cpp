@@ -6,12 +6,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 
 #include "cli/Commands.h"
 #include "cli/Kestrinectl.h"
@@ -281,13 +281,15 @@ TEST_F(FleetCommands, ApplyKeepsWhatTheFileDoesNotCarry) {
 
 TEST_F(FleetCommands, ApplyRefusesACopiedAddressThatCannotBeBeforeContact) {
   const std::string document = Run({"read", Address(0)}).out;
-  const std::vector<std::pair<std::string, std::string>> cases{
-      {"ipMask", ""}, {"ipGate", "10.0.0.x"}, {"ipAddr", "0.0.0.0"}, {"ipMask", "255.255.255.255"},
-      {"multicast_ip", "239.1.1.300"}};
+  const std::vector<std::pair<std::string, std::string>> cases{{"ipMask", ""},
+                                                               {"ipGate", "10.0.0.x"},
+                                                               {"ipAddr", "0.0.0.0"},
+                                                               {"ipMask", "255.255.255.255"},
+                                                               {"multicast_ip", "239.1.1.300"}};
   for (const auto& [element, text] : cases) {
     const auto file = TempFile("address-" + element, WithElement(document, element, text));
-    const Result refused = Run({"apply", Address(2), "--password", Encoder(2).Password(), "--from", file.string(),
-                                "--include-network"});
+    const Result refused =
+        Run({"apply", Address(2), "--password", Encoder(2).Password(), "--from", file.string(), "--include-network"});
     EXPECT_EQ(refused.status, 2) << element << "=" << text << "\n" << refused.err;
     EXPECT_NE(refused.err.find(file.string() + ": " + element), std::string::npos) << refused.err;
   }
@@ -377,8 +379,8 @@ TEST_F(FleetCommands, AnAddressGivenTwiceIsWorkedOnAndReportedOnce) {
 }
 
 TEST_F(FleetCommands, TargetsMayComeFromAFileAfterThoseOnTheLine) {
-  const auto list = TempFile("targets", "# studio A\n" + Address(2) + "\n\n  " + Address(1) + "  # spare\n" +
-                                            Address(0) + "\n");
+  const auto list =
+      TempFile("targets", "# studio A\n" + Address(2) + "\n\n  " + Address(1) + "  # spare\n" + Address(0) + "\n");
   const Result messages = Run({"--json", "--targets", list.string(), "messages", Address(0)});
   EXPECT_EQ(messages.status, 0) << messages.err;
   const json m = messages.Json();

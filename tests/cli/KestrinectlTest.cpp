@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <streambuf>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -443,10 +443,11 @@ TEST_F(Kestrinectl, ThePasswordMayComeFromAFileOrTheEnvironment) {
     // The command line comes first.
     EXPECT_EQ(Run({"set", Address(1), "--password", "LLLLLLLL"}).err, Address(1) + ": Password is incorrect!\n");
   }
-  for (const auto& args : {std::vector<std::string>{"set", Address(2), "--password", "UUUUUUUU", "--password-file", current},
-                           std::vector<std::string>{"set", Address(2), "--password-file", empty},
-                           std::vector<std::string>{"apply", Address(2), "--password-file", (folder / "none").string(),
-                                                    "--from", current}}) {
+  for (const auto& args :
+       {std::vector<std::string>{"set", Address(2), "--password", "UUUUUUUU", "--password-file", current},
+        std::vector<std::string>{"set", Address(2), "--password-file", empty},
+        std::vector<std::string>{"apply", Address(2), "--password-file", (folder / "none").string(), "--from",
+                                 current}}) {
     const Result refused = Run(args);
     EXPECT_EQ(refused.status, 2) << args[4];
     EXPECT_FALSE(refused.err.empty());
