@@ -6,7 +6,6 @@
 #include "cli/ConsoleFeedback.h"
 #include "cli/FleetCommand.h"
 #include "cli/JsonOutput.h"
-#include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
 #include "stream/StreamProbe.h"
@@ -110,8 +109,8 @@ std::string FindingLine(const stream::StreamFinding& finding) {
 
 }  // namespace
 
-int RunProbe(const GlobalOptions& options, const ProbeArguments& arguments, Streams streams) {
-  const std::vector<Target> targets = ParseTargets(arguments.addresses);
+int RunProbe(const GlobalOptions& options, const std::vector<Target>& targets, const ProbeArguments& arguments,
+             Streams streams) {
   stream::ProbeOptions probe;
   probe.duration = std::chrono::milliseconds(arguments.durationMs);
   probe.interfaceName = arguments.interfaceName;
@@ -123,14 +122,11 @@ int RunProbe(const GlobalOptions& options, const ProbeArguments& arguments, Stre
         const Target& target = targets[index];
         // Every line names its encoder, so a script can tell whose finding it is.
         ConsoleFeedback feedback(output, target.text + ": ", target.text + ": ");
-        const std::optional<std::string> document = FetchDocument(options, target, feedback);
-        config::EncoderConfiguration record;
-        record.ipAddr = target.address;
-        if (document && config::LoadConfigurationDocument(*document, record) == 0) feedback.Error(kDocumentRefused);
-        if (!document || feedback.ErrorShown()) return false;
+        const std::optional<config::EncoderConfiguration> record = ReadRecord(options, target, feedback);
+        if (!record) return false;
 
-        const stream::ProbeResult result = stream::ProbeStream(record, probe);
-        entry["configured"] = Configured(record);
+        const stream::ProbeResult result = stream::ProbeStream(*record, probe);
+        entry["configured"] = Configured(*record);
         entry["measured"] = Measured(result);
         entry["counters"] = Counters(result.measured.counters);
         entry["findings"] = Findings(result.findings);
