@@ -47,7 +47,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_
   -DCMAKE_CXX_FLAGS="$sanitizers -fsanitize=fuzzer-no-link" -DKESTRINE_BUILD_FUZZ=ON -DKESTRINE_BUILD_GUI=OFF \
   -DKESTRINE_BUILD_TESTS=OFF -DKESTRINE_BUILD_BENCH=OFF -DKESTRINE_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build-fuzz --parallel "$jobs" \
-  --target fuzz_config_document fuzz_search_reply fuzz_device_replies fuzz_request_reader
+  --target fuzz_config_document fuzz_search_reply fuzz_device_replies fuzz_request_reader fuzz_stream_analyser
 stage "fuzz build"
 
 # libFuzzer adds what it finds to the folder it is given: each harness works on a copy.
@@ -73,5 +73,6 @@ fuzz fuzz_config_document config_document -max_len=12000 -dict="$root/fuzz/confi
 fuzz fuzz_search_reply search_reply -max_len=12000
 fuzz fuzz_device_replies device_replies -max_len=12000 -timeout=20
 fuzz fuzz_request_reader request_reader -max_len=12000
+fuzz fuzz_stream_analyser stream_datagrams -max_len=20000
 rmdir fuzz-findings 2>/dev/null || true
 stage "fuzz smoke"

@@ -89,10 +89,9 @@ struct StreamAnalyser::PcrFindings {
   double largestJumpMs = 0;
 };
 
-StreamAnalyser::StreamAnalyser(std::optional<ProgramHint> hint)
-    : hint_(hint), pids_(std::make_unique<std::array<PidState, kPidCount>>()), psi_(*this) {
-  (*pids_)[kPatPid].role = Role::Pat;
-  (*pids_)[kSdtPid].role = Role::Sdt;
+StreamAnalyser::StreamAnalyser(std::optional<ProgramHint> hint) : hint_(hint), psi_(*this) {
+  State(kPatPid).role = Role::Pat;
+  State(kSdtPid).role = Role::Sdt;
   if (hint_ && hint_->pmtPid >= kFirstProgramPid && hint_->pmtPid <= kLastProgramPid) {
     WatchProgram(hint_->pmtPid, hint_->program);
   }
@@ -100,9 +99,23 @@ StreamAnalyser::StreamAnalyser(std::optional<ProgramHint> hint)
 
 StreamAnalyser::~StreamAnalyser() = default;
 
+StreamAnalyser::PidState& StreamAnalyser::State(std::uint16_t pid) {
+  std::uint16_t& slot = slots_[pid];
+  if (slot == 0) {
+    states_.emplace_back();
+    slot = static_cast<std::uint16_t>(states_.size());
+  }
+  return states_[slot - 1];
+}
+
+const StreamAnalyser::PidState* StreamAnalyser::Find(std::uint16_t pid) const {
+  const std::uint16_t slot = slots_[pid];
+  return slot == 0 ? nullptr : &states_[slot - 1];
+}
+
 void StreamAnalyser::WatchProgram(std::uint16_t pmtPid, std::uint16_t program) {
   if (pmtPid == kPatPid || pmtPid == kSdtPid || pmtPid >= kNullPid) return;
-  (*pids_)[pmtPid].role = Role::Pmt;
+  State(pmtPid).role = Role::Pmt;
   psi_.WatchPmt(pmtPid, program);
   const auto known =
       std::find_if(pmtStarts_.begin(), pmtStarts_.end(), [&](const auto& p) { return p.first == pmtPid; });
@@ -182,7 +195,7 @@ void StreamAnalyser::FeedPacket(const std::uint8_t* packet, std::int64_t at) {
   ++counters_.packets;
   counters_.bytes += kPacketSize;
   const std::uint16_t pid = PidOf(packet);
-  PidState& state = (*pids_)[pid];
+  PidState& state = State(pid);
   ++state.packets;
   state.seen.Seen(at);
   if (TransportErrorOf(packet)) {
@@ -272,7 +285,7 @@ void StreamAnalyser::NoteTableStart(std::uint16_t pid, PidState& state, const st
 }
 
 void StreamAnalyser::NotePcr(std::uint16_t pid, const std::uint8_t* pcr, bool discontinuity) {
-  (*pids_)[pid].carriesPcr = true;
+  State(pid).carriesPcr = true;
   auto known = std::find_if(pcrs_.begin(), pcrs_.end(), [&](const auto& p) { return p.first == pid; });
   if (known == pcrs_.end()) {
     pcrs_.emplace_back(pid, std::vector<PcrSample>{});
@@ -376,9 +389,10 @@ StreamMeasurement StreamAnalyser::Measure(std::optional<Clock::time_point> windo
   m.counters.patErrors = (patStarts_.LongestAbsence(end) > tableLimit ? 1 : 0) + patTableIdErrors_;
   for (const auto& [pid, starts] : pmtStarts_) {
     // The hinted PMT PID counts only while no PAT says where the PMTs are.
+    const std::uint16_t pmtPid = pid;
     const bool referred =
         !patTable_ || std::any_of(patTable_->programs.begin(), patTable_->programs.end(),
-                                  [&](const ProgramEntry& p) { return p.number != 0 && p.pid == pid; });
+                                  [&](const ProgramEntry& p) { return p.number != 0 && p.pid == pmtPid; });
     if (!referred) continue;
     m.pmtAbsences.push_back({pid, Seconds(starts.LongestAbsence(end)), starts.first >= 0});
     if (starts.LongestAbsence(end) > tableLimit) ++m.counters.pmtErrors;
@@ -392,7 +406,8 @@ StreamMeasurement StreamAnalyser::Measure(std::optional<Clock::time_point> windo
     for (const ElementaryStream& es : pmt.streams) referred.push_back(es.pid);
     for (const std::uint16_t pid : referred) {
       if (pid >= kNullPid) continue;
-      const std::int64_t absence = (*pids_)[pid].seen.LongestAbsence(end);
+      const PidState* state = Find(pid);
+      const std::int64_t absence = state ? state->seen.LongestAbsence(end) : end;
       const bool listed =
           std::any_of(m.absentPids.begin(), m.absentPids.end(), [&](const auto& a) { return a.first == pid; });
       if (absence > Nanos(kPidAbsenceLimit) && !listed) {
@@ -421,8 +436,9 @@ StreamMeasurement StreamAnalyser::Measure(std::optional<Clock::time_point> windo
 
   const double rate = m.bitrateKbps.value_or(m.arrivalKbps);
   for (std::size_t pid = 0; pid < kPidCount; ++pid) {
-    const PidState& s = (*pids_)[pid];
-    if (s.packets == 0) continue;
+    const PidState* found = Find(static_cast<std::uint16_t>(pid));
+    if (found == nullptr || found->packets == 0) continue;
+    const PidState& s = *found;
     PidStatistics stats;
     stats.pid = static_cast<std::uint16_t>(pid);
     stats.packets = s.packets;

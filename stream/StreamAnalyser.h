@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <span>
@@ -167,7 +168,12 @@ class StreamAnalyser final : private PsiDecoder::Listener {
   [[nodiscard]] PcrFindings AnalysePcrs(const std::vector<PcrSample>& samples) const;
 
   std::optional<ProgramHint> hint_;
-  std::unique_ptr<std::array<PidState, kPidCount>> pids_;
+  // The state of each PID seen, in the order seen; a PID's slot is its index + 1 (0: not seen), so a
+  // stream's few PIDs share a few cache lines.
+  [[nodiscard]] PidState& State(std::uint16_t pid);
+  [[nodiscard]] const PidState* Find(std::uint16_t pid) const;
+  std::array<std::uint16_t, kPidCount> slots_{};
+  std::deque<PidState> states_;  // grows at its end only: a state never moves while a packet is being read
   PsiDecoder psi_;
   StreamCounters counters_;
   std::optional<Clock::time_point> origin_;

@@ -75,6 +75,25 @@ TEST(SimulatorCommandLine, FaultFlagsBecomeReplyFaults) {
   EXPECT_TRUE(s.refuse);
 }
 
+TEST(SimulatorCommandLine, StreamFlagsBecomeStreamFaultsOnTheEncodersNamed) {
+  const Parsed parsed =
+      Parse({"--count", "3", "--streaming", "--multicast-interface", "lo", "--stream-no-pat", "--stream-no-sdt",
+             "--stream-swap-pids", "--stream-continuity-errors", "--stream-pcr-gap", "80", "--stream-bitrate-offset",
+             "-10", "--stream-stop-after", "2000", "--stream-faults-on", "1", "3"});
+  ASSERT_FALSE(parsed.status) << parsed.err;
+  const SimulatorSettings& s = parsed.settings;
+  EXPECT_TRUE(s.streaming);
+  EXPECT_EQ(s.fleet.multicastInterface, "lo");
+  stream::StreamFaults expected;
+  expected.noPat = expected.noSdt = expected.swapPids = expected.continuityErrors = true;
+  expected.pcrInterval = 80ms;
+  expected.bitrateOffsetPercent = -10;
+  expected.stopAfter = 2000ms;
+  EXPECT_EQ(s.streamFaults, expected);
+  EXPECT_EQ(s.streamFaultEncoders, (std::vector<std::size_t>{1, 3}));
+  EXPECT_EQ(Parse({"--count", "2", "--stream-faults-on", "3"}).status, 2);
+}
+
 TEST(SimulatorCommandLine, BadOptionsAreRefusedWithStatusTwoAndAMessage) {
   const std::vector<std::vector<std::string>> bad{
       {"--bind", "127.0.0"},        {"--bind", "localhost"},      {"--count", "0"},
