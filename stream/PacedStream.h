@@ -17,14 +17,14 @@ enum class Framing { Udp, Rtp };
 
 // Puts a generator's packets into datagrams as the clock asks for them: datagram m is due when the last of
 // its packets is, so a caller that sends every due datagram whenever it wakes keeps the stream even. A
-// caller that fell far behind (a stalled thread) does not burst to catch up: the stream goes on from now,
-// its clock unbroken.
+// caller that fell more than kLongestCatchUp behind (a stalled thread) does not burst to catch up: the
+// stream goes on from now, its clock unbroken, so no burst is longer than that.
 class PacedStream final {
  public:
   using Clock = std::chrono::steady_clock;
   using Sink = std::function<void(std::span<const std::uint8_t> datagram)>;
 
-  static constexpr std::chrono::milliseconds kLongestCatchUp{50};
+  static constexpr std::chrono::milliseconds kLongestCatchUp{10};
 
   PacedStream(TransportStreamGenerator generator, Framing framing, std::uint32_t ssrc, Clock::time_point start,
               std::optional<std::chrono::milliseconds> stopAfter = std::nullopt);
