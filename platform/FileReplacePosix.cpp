@@ -4,13 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#ifdef _WIN32
-#include <io.h>
-#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace kestrine::platform {
 namespace {
@@ -19,38 +15,6 @@ bool Fail(std::error_code* reason, int error) {
   if (reason != nullptr) *reason = std::error_code(error, std::generic_category());
   return false;
 }
-
-}  // namespace
-
-#ifdef _WIN32
-
-bool ReplaceFile(const std::filesystem::path& path, std::string_view bytes, FileAccess /*access*/,
-                 std::error_code* reason) {
-  std::filesystem::path temporary = path;
-  temporary += L".tmp";
-  std::FILE* file = _wfopen(temporary.c_str(), L"wb");
-  if (file == nullptr) return Fail(reason, errno);
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = ok && std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
-  const int error = errno;
-  ok = (std::fclose(file) == 0) && ok;
-  std::error_code renamed;
-  if (ok) std::filesystem::rename(temporary, path, renamed);
-  if (!ok || renamed) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    if (renamed) {
-      if (reason != nullptr) *reason = renamed;
-      return false;
-    }
-    return Fail(reason, error != 0 ? error : EIO);
-  }
-  return true;
-}
-
-#else
-
-namespace {
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -102,6 +66,11 @@ bool ReplaceFile(const std::filesystem::path& path, std::string_view bytes, File
   return true;
 }
 
-#endif
+bool IsOwnerOnly(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::perms perms = fs::status(path, error).permissions() & fs::perms::all;
+  return !error && perms == (fs::perms::owner_read | fs::perms::owner_write);
+}
 
 }  // namespace kestrine::platform
