@@ -18,6 +18,7 @@
 #include "net/Discovery.h"
 #include "platform/FileReplace.h"
 #include "platform/Ipv4Text.h"
+#include "platform/Utf8Path.h"
 
 namespace kestrine::cli {
 namespace {
@@ -162,7 +163,7 @@ int RunRead(const GlobalOptions& options, const Target& target, const std::optio
   if (outputFile) {
     // The document holds the encoder's password: owner-only, and never half written.
     std::error_code reason;
-    if (!platform::ReplaceFile(*outputFile, *document, platform::FileAccess::OwnerOnly, &reason)) {
+    if (!platform::ReplaceFile(platform::PathFromUtf8(*outputFile), *document, platform::FileAccess::OwnerOnly, &reason)) {
       const std::string error = "Cannot write " + *outputFile + ": " + reason.message();
       streams.err << "Cannot write " << HumanText(*outputFile) << ": " << reason.message() << '\n';
       if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, error));
