@@ -22,19 +22,20 @@ struct NetworkInterface {
   std::uint32_t address = 0;  // its first IPv4 address, network order; 0 when it has none
 };
 
-// An interface by its name ("lo", "eth0") or by one of its IPv4 addresses; nothing, with the reason in
-// `error`, when this host has no such interface.
+// An interface by its name ("lo", "eth0"; where the system names them so) or by one of its IPv4
+// addresses; nothing, with the reason in `error`, when this host has no such interface.
 [[nodiscard]] std::optional<NetworkInterface> FindNetworkInterface(std::string_view nameOrAddress, std::string& error);
 
-// Joins `group` on the interface, or on the one the routing table picks when there is none.
-bool JoinMulticastGroup(Socket& socket, std::uint32_t group, const NetworkInterface* interface);
+// Binds a socket that is to receive `group` on `port`: so that it gets that group's datagrams and no
+// other group's on the same port, however the system sorts them (POSIX: bound to the group; Windows: to
+// the port, a socket there hearing only the groups it joined). Others may bind there too (a player).
+bool BindToGroup(Socket& socket, std::uint32_t group, std::uint16_t port);
 
-// A socket bound to a group receives only the groups it joined itself (Linux would otherwise hand it what
-// any socket of the host joined on that port).
-bool ReceiveOnlyJoinedGroups(Socket& socket);
+// Joins `group` on the interface, or on the one the routing table picks when there is none.
+bool JoinMulticastGroup(Socket& socket, std::uint32_t group, const NetworkInterface* via);
 
 // Multicast datagrams from this socket leave by the interface, with a time to live of 1 (they never pass a
 // router), and loop back to receivers on this host.
-bool SendMulticastOn(Socket& socket, const NetworkInterface& interface);
+bool SendMulticastOn(Socket& socket, const NetworkInterface& via);
 
 }  // namespace kestrine::platform

@@ -1,7 +1,5 @@
 #include "sim/EncoderFleet.h"
 
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <random>
 #include <stdexcept>
@@ -11,6 +9,7 @@
 #include "config/ConfigurationDocument.h"
 #include "platform/Ipv4Text.h"
 #include "platform/Multicast.h"
+#include "platform/Socket.h"
 #include "sim/EncoderDocument.h"
 #include "sim/FleetCore.h"
 #include "sim/FleetLoop.h"
@@ -90,7 +89,8 @@ platform::Socket OpenDiscoverySocket(std::uint16_t port, std::string& error) {
   platform::Socket socket = platform::Socket::CreateDatagram();
   // Bound to every address, so a loopback broadcast (127.255.255.255) reaches it too.
   if (!socket.IsValid() || !socket.Bind(0, port)) {
-    error = "cannot receive discovery requests on UDP port " + std::to_string(port) + ": " + std::strerror(errno);
+    error = "cannot receive discovery requests on UDP port " + std::to_string(port) + ": " +
+            platform::LastSocketError().message();
     return {};
   }
   return socket;
@@ -113,7 +113,7 @@ bool HoldStreamPorts(std::size_t count, std::vector<platform::Socket>& held, std
     }
     platform::Socket socket = platform::Socket::CreateDatagram();
     if (!socket.IsValid()) {
-      error = std::string("cannot hold a port for a stream: ") + std::strerror(errno);
+      error = "cannot hold a port for a stream: " + platform::LastSocketError().message();
       return false;
     }
     const auto port = static_cast<std::uint16_t>(kLowestHeldPort + next);
@@ -125,7 +125,7 @@ bool HoldStreamPorts(std::size_t count, std::vector<platform::Socket>& held, std
 platform::Socket OpenWakeSocket(std::uint16_t& port, std::string& error) {
   platform::Socket socket = platform::Socket::CreateDatagram();
   if (!socket.IsValid() || !socket.Bind(platform::HostToNetwork32(platform::kLoopbackHostOrder), 0)) {
-    error = std::string("cannot open the simulator's wake-up socket: ") + std::strerror(errno);
+    error = "cannot open the simulator's wake-up socket: " + platform::LastSocketError().message();
     return {};
   }
   port = socket.LocalPort();
@@ -154,7 +154,7 @@ bool EncoderFleet::Start(std::string& error) {
     return false;
   }
   if (!platform::StartSocketLayer()) {
-    error = "the socket layer cannot start";
+    error = platform::kSocketLayerFailedText;
     return false;
   }
   std::vector<std::uint32_t> addresses;

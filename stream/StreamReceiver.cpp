@@ -1,6 +1,5 @@
 #include "stream/StreamReceiver.h"
 
-#include <cerrno>
 #include <system_error>
 
 #include "config/EncoderConfiguration.h"
@@ -51,10 +50,10 @@ std::optional<StreamReceiver> StreamReceiver::Open(const Destination& destinatio
     error = where + " is not an address of this host";
     return std::nullopt;
   }
-  std::optional<platform::NetworkInterface> interface;
+  std::optional<platform::NetworkInterface> joinOn;
   if (multicast && !interfaceName.empty()) {
-    interface = platform::FindNetworkInterface(interfaceName, error);
-    if (!interface) return std::nullopt;
+    joinOn = platform::FindNetworkInterface(interfaceName, error);
+    if (!joinOn) return std::nullopt;
   }
 
   platform::Socket socket = platform::Socket::CreateDatagram();
@@ -64,16 +63,14 @@ std::optional<StreamReceiver> StreamReceiver::Open(const Destination& destinatio
   }
   (void)socket.SetReceiveBufferSize(kReceiveBuffer);  // smaller only loses datagrams in a burst
   // A group may have other listeners on this host (a player); a unicast port is ours alone.
-  if (multicast) (void)socket.SetReuseAddress(true);
-  if (!socket.Bind(destination.address, destination.port)) {
-    error = errno == EADDRINUSE
-                ? "port " + std::to_string(destination.port) + " of " + where + " is taken by another program"
-                : "cannot listen on " + FormatDestination(destination) + ": " + Why();
+  const bool bound = multicast ? platform::BindToGroup(socket, destination.address, destination.port)
+                               : socket.Bind(destination.address, destination.port);
+  if (!bound) {
+    error = "cannot listen on " + FormatDestination(destination) + ": " + Why();
     return std::nullopt;
   }
-  if (multicast && (!platform::ReceiveOnlyJoinedGroups(socket) ||
-                    !platform::JoinMulticastGroup(socket, destination.address, interface ? &*interface : nullptr))) {
-    error = "cannot join " + where + (interface ? " on " + interface->name : std::string()) + ": " + Why();
+  if (multicast && !platform::JoinMulticastGroup(socket, destination.address, joinOn ? &*joinOn : nullptr)) {
+    error = "cannot join " + where + (joinOn ? " on " + joinOn->name : std::string()) + ": " + Why();
     return std::nullopt;
   }
   StreamReceiver receiver(std::move(socket));

@@ -1,5 +1,13 @@
 // An independent reader of the simulator's stream: ffprobe (Debian's ffmpeg) must find in it what the record says.
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+namespace kestrine::stream::test {
+TEST(IndependentReader, FfprobeFindsTheProgramItsPidsAndBothNames) {
+  GTEST_SKIP() << "ffprobe reads the simulator's stream beside the Linux build; Windows has no ffprobe here";
+}
+}  // namespace kestrine::stream::test
+#else
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
@@ -78,3 +86,4 @@ TEST(IndependentReader, FfprobeFindsTheProgramItsPidsAndBothNames) {
 
 }  // namespace
 }  // namespace kestrine::stream::test
+#endif

@@ -8,6 +8,7 @@
 #include "stream/PacketWriter.h"
 #include "stream/StreamJudge.h"
 #include "stream/StreamTypes.h"
+#include "support/Gb18030.h"
 #include "tests/stream/SyntheticStream.h"
 
 namespace kestrine::stream::test {
@@ -38,6 +39,7 @@ std::vector<std::uint8_t*> PacketsOn(std::vector<Datagram>& datagrams, std::uint
 }
 
 TEST(StreamAnalyser, ASoundStreamIsMeasuredAsItsRecordSays) {
+  KESTRINE_SKIP_WITHOUT_GB18030();  // the service name is GB2312
   for (const int mode : {0, 1}) {
     config::EncoderConfiguration record = TestRecord();
     record.multicast_mode = mode;
@@ -147,6 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StreamAnalyser, FindingsGiveTheConfiguredAndTheMeasuredValue) {
+  KESTRINE_SKIP_WITHOUT_GB18030();
   const config::EncoderConfiguration sent = TestRecord();
   const StreamMeasurement m = Analyse(Generate(sent, 1000ms), sent);
   config::EncoderConfiguration expected = sent;
