@@ -16,3 +16,11 @@ else()
     target_compile_options(kestrine_options INTERFACE -Werror)
   endif()
 endif()
+
+# Sanitizers pad every frame, so code that recurses needs more stack than in a
+# plain build: every thread stack the program sizes is multiplied by this (the
+# asan-ubsan and fuzz presets set it).
+set(KESTRINE_STACK_SCALE 1 CACHE STRING "Multiplier for the thread stacks the program sizes (sanitizer builds: 4)")
+if(NOT KESTRINE_STACK_SCALE MATCHES "^[1-9][0-9]*$")
+  message(FATAL_ERROR "KESTRINE_STACK_SCALE must be a whole number from 1 up, not '${KESTRINE_STACK_SCALE}'")
+endif()
