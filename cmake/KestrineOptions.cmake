@@ -1,5 +1,8 @@
-# One interface target carries the language level, warnings and defines for every target.
+# One interface target carries the language level, warnings, defines and the
+# include root (headers are named from it: "config/EncoderConfiguration.h") for
+# every target.
 add_library(kestrine_options INTERFACE)
+target_include_directories(kestrine_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_features(kestrine_options INTERFACE cxx_std_20)
 set_target_properties(kestrine_options PROPERTIES INTERFACE_CXX_EXTENSIONS OFF)
 set(CMAKE_CXX_EXTENSIONS OFF)
