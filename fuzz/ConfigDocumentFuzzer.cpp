@@ -2,9 +2,10 @@
 // the record exactly as it was; accepted ones may change a field only to a value
 // that depends on the document alone, which shows up a text that ran over into
 // its neighbour even though the whole record stays inside its own memory.
-// The checks run on a 256 KiB stack, as small as some platforms give their
-// secondary threads: anything of ours that recurses on the input overflows it
-// here, while the parser runs on the stack the reader gives it.
+// The checks run on a stack as small as some platforms give their secondary
+// threads (256 KiB, scaled like every stack for the sanitizers): anything of ours
+// that recurses on the input overflows it here, while the parser runs on the
+// stack the reader gives it.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
