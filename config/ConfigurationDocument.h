@@ -9,6 +9,7 @@
 
 namespace kestrine::config {
 
+class DocumentFields;
 struct EncoderConfiguration;
 
 // The longest configuration document: the protocol carries none longer, and no
@@ -20,10 +21,12 @@ inline constexpr std::size_t kMaxDocumentBytes = 9999;
 // kMaxDocumentBytes, unparsable, or a root other than "tavrix"); a refused
 // document changes no field. The parser runs on a thread of its own with stack
 // for the deepest nesting that many bytes can hold, so the caller's stack,
-// however small, is never at risk. Only elements
-// are matched by name, and a leaf counts as having text when its first child is
-// text (comments and nested elements are not a value).
+// however small, is never at risk. Only elements are matched by name, and a leaf
+// counts as having text when its first child is text (comments and nested
+// elements are not a value).
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record);
+// The same, also saying which fields the document carried (unchanged when it is refused).
+int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields);
 
 // The document a write sends, line for line. Stores back into the record what it
 // decides: "DVB" for an empty service or provider name, the chosen PMT PID for 0.

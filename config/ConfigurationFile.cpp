@@ -15,8 +15,9 @@ ConfigurationFile LoadConfigurationFile(const std::string& path, std::chrono::mi
     return file;
   }
   file.bytes = std::move(read.bytes);
-  file.outcome = LoadConfigurationDocument(file.bytes, file.record) != 0 ? ConfigurationFile::Outcome::Loaded
-                                                                         : ConfigurationFile::Outcome::NotADocument;
+  file.outcome = LoadConfigurationDocument(file.bytes, file.record, file.fields) != 0
+                     ? ConfigurationFile::Outcome::Loaded
+                     : ConfigurationFile::Outcome::NotADocument;
   return file;
 }
 

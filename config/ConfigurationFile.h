@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "config/DocumentFields.h"
 #include "config/EncoderConfiguration.h"
 
 namespace kestrine::config {
@@ -18,6 +19,7 @@ struct ConfigurationFile {
   Outcome outcome = Outcome::Unreadable;
   std::string bytes;            // the file as it is, once read
   EncoderConfiguration record;  // a default record filled from it, once Loaded
+  DocumentFields fields;        // which of the record's fields the document carried
   std::string reason;           // why it is Unreadable, e.g. "larger than 9999 bytes"
 };
 

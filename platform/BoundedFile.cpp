@@ -132,7 +132,9 @@ BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, s
   const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (file.get() < 0) return OpenFailure(errno);
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0) return Refused(FileReadError::Failed, "cannot be read (" + ErrorText(errno) + ")");
+  if (::fstat(file.get(), &info) != 0) {
+    return Refused(FileReadError::Failed, "cannot be read (" + ErrorText(errno) + ")");
+  }
   if (S_ISDIR(info.st_mode)) return Refused(FileReadError::Directory, "a directory, not a file");
   if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > maxBytes) return TooLarge(maxBytes);
   return ReadOpened(file.get(), maxBytes, S_ISFIFO(info.st_mode), writerWait);

@@ -74,12 +74,10 @@ struct Refusal {
 TEST_F(BoundedFileTest, EveryRefusalSaysWhy) {
   const std::vector<Refusal> refusals{
       {"missing", [this] { return dir_ / "none"; }, FileReadError::Missing, "no such file"},
-      {"directory", [this] { return dir_; }, FileReadError::Directory,
-       "a directory, not a file"},
-      {"one byte too many", [this] { return File("long", std::string(kBound + 1, 'a')); },
-       FileReadError::TooLarge, "larger than 100 bytes"},
-      {"endless device", [] { return fs::path("/dev/zero"); }, FileReadError::TooLarge,
+      {"directory", [this] { return dir_; }, FileReadError::Directory, "a directory, not a file"},
+      {"one byte too many", [this] { return File("long", std::string(kBound + 1, 'a')); }, FileReadError::TooLarge,
        "larger than 100 bytes"},
+      {"endless device", [] { return fs::path("/dev/zero"); }, FileReadError::TooLarge, "larger than 100 bytes"},
       {"socket", [this] { return Socket("socket"); }, FileReadError::NotReadable,
        "not readable (No such device or address)"},
       {"pipe without a writer", [this] { return Fifo("fifo"); }, FileReadError::NoWriter,
