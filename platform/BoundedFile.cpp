@@ -1,145 +1,17 @@
 #include "platform/BoundedFile.h"
 
-#include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstdint>
-#include <string>
-#include <system_error>
 #include <utility>
 
-#ifdef _WIN32
-#include <filesystem>
-#include <fstream>
-#else
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "platform/Wait.h"
-#endif
-
 namespace kestrine::platform {
-namespace {
 
-BoundedFileRead Refused(FileReadError error, std::string reason) { return {{}, error, std::move(reason)}; }
+BoundedFileRead BoundedFileRead::Whole(std::string bytes) { return {std::move(bytes), FileReadError::None, {}}; }
 
-BoundedFileRead TooLarge(std::size_t maxBytes) {
+BoundedFileRead BoundedFileRead::Refused(FileReadError error, std::string reason) {
+  return {{}, error, std::move(reason)};
+}
+
+BoundedFileRead BoundedFileRead::TooLarge(std::size_t maxBytes) {
   return Refused(FileReadError::TooLarge, "larger than " + std::to_string(maxBytes) + " bytes");
 }
-
-BoundedFileRead Whole(std::string bytes) { return {std::move(bytes), FileReadError::None, {}}; }
-
-}  // namespace
-
-#ifdef _WIN32
-
-// No named pipes live in the file system here, so nothing can keep a reader waiting.
-BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::chrono::milliseconds) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (!std::filesystem::exists(status)) return Refused(FileReadError::Missing, "no such file");
-  if (std::filesystem::is_directory(status)) return Refused(FileReadError::Directory, "a directory, not a file");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Refused(FileReadError::NotReadable, "not readable");
-  std::string bytes(maxBytes + 1, '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (file.bad()) return Refused(FileReadError::Failed, "cannot be read");
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
-  if (bytes.size() > maxBytes) return TooLarge(maxBytes);
-  return Whole(std::move(bytes));
-}
-
-#else
-
-namespace {
-
-std::string ErrorText(int error) { return std::generic_category().message(error); }
-
-std::string WaitText(std::chrono::milliseconds wait) {
-  if (wait.count() % 1000 == 0) return std::to_string(wait.count() / 1000) + " s";
-  return std::to_string(wait.count()) + " ms";
-}
-
-BoundedFileRead OpenFailure(int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-      return Refused(FileReadError::Missing, "no such file");
-    case EACCES:
-    case EPERM:
-    case ENXIO:  // a socket, or a device without its driver
-      return Refused(FileReadError::NotReadable, "not readable (" + ErrorText(error) + ")");
-    default:
-      return Refused(FileReadError::Failed, "cannot be opened (" + ErrorText(error) + ")");
-  }
-}
-
-class Descriptor final {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  [[nodiscard]] int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Waits until there is something to read, or the writer of a pipe has been and gone (then `writerSeen`).
-void WaitReadable(int fd, int timeoutMs, bool& writerSeen) {
-  pollfd wanted{fd, POLLIN, 0};
-  if (::poll(&wanted, 1, timeoutMs) > 0 && (wanted.revents & (POLLHUP | POLLERR)) != 0) writerSeen = true;
-}
-
-// The descriptor is non-blocking. A pipe without a writer reads as its end (0 bytes), one whose writer
-// has nothing yet as EAGAIN; anything else has its writer from the start.
-BoundedFileRead ReadOpened(int fd, std::size_t maxBytes, bool pipe, std::chrono::milliseconds writerWait) {
-  std::string bytes;
-  bool writerSeen = !pipe;
-  const Deadline writerDeadline(writerWait);
-  std::array<char, 4096> chunk{};
-  for (;;) {
-    const std::size_t room = maxBytes + 1 - bytes.size();  // one byte past the bound tells "too large"
-    const ssize_t got = ::read(fd, chunk.data(), std::min(room, chunk.size()));
-    if (got > 0) {
-      bytes.append(chunk.data(), static_cast<std::size_t>(got));
-      writerSeen = true;
-      if (bytes.size() > maxBytes) return TooLarge(maxBytes);
-    } else if (got == 0) {
-      if (writerSeen) return Whole(std::move(bytes));
-      if (writerDeadline.Expired()) {
-        return Refused(FileReadError::NoWriter, "a pipe nothing wrote to within " + WaitText(writerWait));
-      }
-      WaitReadable(fd, static_cast<int>(writerDeadline.Remaining().count()), writerSeen);
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      writerSeen = true;  // as long as it stays, it may still write: like any reader of a pipe
-      WaitReadable(fd, -1, writerSeen);
-    } else if (errno != EINTR) {
-      return Refused(FileReadError::Failed, "cannot be read (" + ErrorText(errno) + ")");
-    }
-  }
-}
-
-}  // namespace
-
-BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::chrono::milliseconds writerWait) {
-  // Non-blocking, so that opening a pipe without a writer does not wait for one.
-  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.get() < 0) return OpenFailure(errno);
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) {
-    return Refused(FileReadError::Failed, "cannot be read (" + ErrorText(errno) + ")");
-  }
-  if (S_ISDIR(info.st_mode)) return Refused(FileReadError::Directory, "a directory, not a file");
-  if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > maxBytes) return TooLarge(maxBytes);
-  return ReadOpened(file.get(), maxBytes, S_ISFIFO(info.st_mode), writerWait);
-}
-
-#endif
 
 }  // namespace kestrine::platform

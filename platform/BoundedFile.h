@@ -14,6 +14,10 @@ struct BoundedFileRead {
   std::string reason;  // for the operator, e.g. "larger than 9999 bytes"; empty when read
 
   [[nodiscard]] bool Read() const { return error == FileReadError::None; }
+
+  [[nodiscard]] static BoundedFileRead Whole(std::string bytes);
+  [[nodiscard]] static BoundedFileRead Refused(FileReadError error, std::string reason);
+  [[nodiscard]] static BoundedFileRead TooLarge(std::size_t maxBytes);
 };
 
 // Reads a whole file of at most `maxBytes`, whatever the path names: more than

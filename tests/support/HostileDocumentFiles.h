@@ -1,7 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -23,15 +26,19 @@ class HostileDocumentFiles final {
  public:
   // `document`: a valid configuration document, which the large files are built around.
   explicit HostileDocumentFiles(std::string_view document)
-      : dir_(std::filesystem::temp_directory_path() / ("kestrine-hostile-" + std::to_string(::getpid()))) {
+      : dir_(std::filesystem::temp_directory_path() /
+             ("kestrine-hostile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
     std::filesystem::create_directories(dir_);
     const std::string tooLarge = "larger than 9999 bytes";
-    files_.push_back({"an endless device", "/dev/zero", tooLarge});
     files_.push_back({"50 MB: a valid document and a comment", Padded(document, 50u << 20), tooLarge});
     files_.push_back({"100000 attributes", ManyAttributes(100000), tooLarge});
+#ifndef _WIN32  // neither is in Windows' file system
+    files_.push_back({"an endless device", "/dev/zero", tooLarge});
     const std::filesystem::path fifo = dir_ / "fifo";
     ::mkfifo(fifo.c_str(), 0600);
     files_.push_back({"a pipe nobody writes to", fifo.string(), "a pipe nothing wrote to within 2 s"});
+#endif
   }
   ~HostileDocumentFiles() {
     std::error_code ignored;
