@@ -4,12 +4,27 @@
 #include <limits>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #ifndef KESTRINE_STACK_SCALE
 #error "KESTRINE_STACK_SCALE comes from the build (CMake cache variable of the same name)"
 #endif
 
 namespace kestrine::platform {
+
+StackThread::~StackThread() { Join(); }
+
+bool StackThread::Start(std::function<void()> body, std::size_t stackBytes) {
+  if (running_) return false;
+  body_ = std::move(body);
+  running_ = StartSystemThread(body_, ScaledStackBytes(stackBytes), thread_);
+  return running_;
+}
+
+void StackThread::Join() {
+  if (running_) JoinSystemThread(thread_);
+  running_ = false;
+}
 
 std::size_t ScaledStackBytes(std::size_t stackBytes) {
   constexpr std::size_t kScale = KESTRINE_STACK_SCALE;

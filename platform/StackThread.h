@@ -2,10 +2,11 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <type_traits>
 #include <utility>
+
+#include "platform/SystemThread.h"
 
 namespace kestrine::platform {
 
@@ -15,7 +16,7 @@ namespace kestrine::platform {
 // else. Untouched stack costs address space only.
 class StackThread final {
  public:
-  StackThread();
+  StackThread() = default;
   ~StackThread();
   StackThread(const StackThread&) = delete;
   StackThread& operator=(const StackThread&) = delete;
@@ -28,8 +29,9 @@ class StackThread final {
   void Join();
 
  private:
-  struct Native;
-  std::unique_ptr<Native> native_;
+  std::function<void()> body_;  // here, where the thread reaches it: this object never moves
+  SystemThread thread_ = 0;
+  bool running_ = false;
 };
 
 // The stack StackThread gives for `stackBytes` in this build.
