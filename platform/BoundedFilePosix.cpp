@@ -62,10 +62,12 @@ void WaitReadable(int fd, int timeoutMs, bool& writerSeen) {
 
 // The descriptor is non-blocking. A pipe without a writer reads as its end (0 bytes), one whose writer
 // has nothing yet as EAGAIN; anything else has its writer from the start.
-BoundedFileRead ReadOpened(int fd, std::size_t maxBytes, bool pipe, std::chrono::milliseconds writerWait) {
+BoundedFileRead ReadOpened(int fd, std::size_t maxBytes, bool pipe, std::chrono::milliseconds writerWait,
+                           std::chrono::milliseconds patience) {
   std::string bytes;
   bool writerSeen = !pipe;
   const Deadline writerDeadline(writerWait);
+  const Deadline wholeDeadline(patience);
   std::array<char, 4096> chunk{};
   for (;;) {
     const std::size_t room = maxBytes + 1 - bytes.size();  // one byte past the bound tells "too large"
@@ -82,8 +84,11 @@ BoundedFileRead ReadOpened(int fd, std::size_t maxBytes, bool pipe, std::chrono:
       }
       WaitReadable(fd, static_cast<int>(writerDeadline.Remaining().count()), writerSeen);
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      writerSeen = true;  // as long as it stays, it may still write: like any reader of a pipe
-      WaitReadable(fd, -1, writerSeen);
+      writerSeen = true;  // as long as it stays, it may still write, but not for ever
+      if (wholeDeadline.Expired()) {
+        return BoundedFileRead::Refused(FileReadError::Silent, "nothing more came within " + WaitText(patience));
+      }
+      WaitReadable(fd, static_cast<int>(wholeDeadline.Remaining().count()), writerSeen);
     } else if (errno != EINTR) {
       return BoundedFileRead::Refused(FileReadError::Failed, "cannot be read (" + ErrorText(errno) + ")");
     }
@@ -92,7 +97,8 @@ BoundedFileRead ReadOpened(int fd, std::size_t maxBytes, bool pipe, std::chrono:
 
 }  // namespace
 
-BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::chrono::milliseconds writerWait) {
+BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::chrono::milliseconds writerWait,
+                                std::chrono::milliseconds patience) {
   // Non-blocking, so that opening a pipe without a writer does not wait for one.
   const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (file.get() < 0) return OpenFailure(errno);
@@ -103,7 +109,7 @@ BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, s
   if (S_ISDIR(info.st_mode)) return BoundedFileRead::Refused(FileReadError::Directory, "a directory, not a file");
   if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > maxBytes)
     return BoundedFileRead::TooLarge(maxBytes);
-  return ReadOpened(file.get(), maxBytes, S_ISFIFO(info.st_mode), writerWait);
+  return ReadOpened(file.get(), maxBytes, S_ISFIFO(info.st_mode), writerWait, patience);
 }
 
 }  // namespace kestrine::platform

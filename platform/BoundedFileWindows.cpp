@@ -10,7 +10,8 @@
 namespace kestrine::platform {
 
 // No named pipes live in the file system here, so nothing can keep a reader waiting.
-BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::chrono::milliseconds) {
+BoundedFileRead ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::chrono::milliseconds,
+                                std::chrono::milliseconds) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), error);
   if (!std::filesystem::exists(status)) return BoundedFileRead::Refused(FileReadError::Missing, "no such file");
