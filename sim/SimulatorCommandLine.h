@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <optional>
-#include <vector>
 
 #include "sim/EncoderFleet.h"
 #include "sim/ReplyFaults.h"
@@ -19,8 +19,11 @@ struct SimulatorSettings {
   bool refuse = false;
   DiscoveryFaults discovery;
   bool streaming = false;  // every encoder streams from the start
-  stream::StreamFaults streamFaults;
-  std::vector<std::size_t> streamFaultEncoders;  // positions from 1; empty: every encoder
+  stream::StreamFaults streamFaults;  // every encoder's
+  // The encoders given faults of their own (positions from 1), each with every encoder's faults too.
+  std::map<std::size_t, stream::StreamFaults> encoderStreamFaults;
+
+  [[nodiscard]] const stream::StreamFaults& StreamFaultsOf(std::size_t position) const;
 };
 
 // Parses the options (reading --config's file). Returns nothing when the program is to
