@@ -189,8 +189,8 @@ StreamFaultChoice ParseStreamFault(const std::string& spec, std::size_t count) {
   }
   choice.kind = &*kind;
   if (kind->unit.empty()) {
-    if (equals != std::string_view::npos) throw UsageError{"--stream-fault " + spec + ": " + std::string(name) +
-                                                           " takes no value"};
+    if (equals != std::string_view::npos)
+      throw UsageError{"--stream-fault " + spec + ": " + std::string(name) + " takes no value"};
     return choice;
   }
   const std::optional<double> value =
@@ -199,8 +199,8 @@ StreamFaultChoice ParseStreamFault(const std::string& spec, std::size_t count) {
   if (!value || !whole || *value < kind->least || *value > kind->most) {
     char range[64];
     std::snprintf(range, sizeof range, "%g to %g", kind->least, kind->most);
-    throw UsageError{"--stream-fault " + spec + ": give " + std::string(name) + "=" + std::string(kind->unit) +
-                     ", " + (kind->unit == "MS" ? "whole milliseconds " : "") + range};
+    throw UsageError{"--stream-fault " + spec + ": give " + std::string(name) + "=" + std::string(kind->unit) + ", " +
+                     (kind->unit == "MS" ? "whole milliseconds " : "") + range};
   }
   choice.value = *value;
   return choice;

@@ -14,11 +14,11 @@ namespace kestrine::sim {
 // Everything kestrine-encoder-sim is told on its command line.
 struct SimulatorSettings {
   FleetOptions fleet;
-  ReplyFaults faults;                        // for every encoder
+  ReplyFaults faults;                         // for every encoder
   std::optional<std::uint32_t> faultCommand;  // the reply faults apply to this command only
   bool refuse = false;
   DiscoveryFaults discovery;
-  bool streaming = false;  // every encoder streams from the start
+  bool streaming = false;             // every encoder streams from the start
   stream::StreamFaults streamFaults;  // every encoder's
   // The encoders given faults of their own (positions from 1), each with every encoder's faults too.
   std::map<std::size_t, stream::StreamFaults> encoderStreamFaults;
