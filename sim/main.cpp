@@ -8,6 +8,7 @@
 #include "platform/StopRequest.h"
 #include "sim/EncoderFleet.h"
 #include "sim/SimulatorCommandLine.h"
+#include "stream/StreamReceiver.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ void ApplyFaults(EncoderFleet& fleet, const SimulatorSettings& settings) {
     }
     encoder.SetDiscoveryFaults(settings.discovery);
     if (settings.refuse) encoder.SetRefuseConnections(true);
+    encoder.SetStreamFaults(settings.StreamFaultsOf(i + 1));
+    if (settings.streaming) encoder.SetStreaming(true);
   }
 }
 
@@ -32,6 +35,13 @@ void ReportWhatIsServed(EncoderFleet& fleet, const SimulatorSettings& settings) 
     kestrine::sim::SimulatedEncoder encoder = fleet.Encoder(i);
     const std::string where = encoder.AddressText() + ":" + std::to_string(encoder.ControlPort());
     std::cout << (settings.refuse ? "refusing connections on " : "listening on ") << where << '\n';
+  }
+  for (std::size_t i = 0; i < fleet.Count(); ++i) {
+    kestrine::sim::SimulatedEncoder encoder = fleet.Encoder(i);
+    const kestrine::stream::Destination to = kestrine::stream::DestinationOf(encoder.Configuration());
+    std::cout << encoder.AddressText() << " streams to "
+              << (to.framing == kestrine::stream::Framing::Rtp ? "rtp" : "udp") << "://"
+              << kestrine::stream::FormatDestination(to) << (settings.streaming ? "" : " after 1005") << '\n';
   }
   if (fleet.DiscoveryPort() != 0) std::cout << "answering discovery on UDP 0.0.0.0:" << fleet.DiscoveryPort() << '\n';
   std::cout.flush();
