@@ -1,6 +1,7 @@
 #include "cli/ProbeCommand.h"
 
 #include <array>
+#include <cmath>
 #include <string_view>
 
 #include "cli/ConsoleFeedback.h"
@@ -46,28 +47,35 @@ Json OrNull(const std::optional<Value>& value) {
   return value ? Json(*value) : Json(nullptr);
 }
 
+// Rates to a tenth of a kbit/s and times to the millisecond, as the human output gives them: further
+// digits are the arithmetic's, not the measurement's.
+double Tenths(double value) { return std::round(value * 10.0) / 10.0; }
+double Thousandths(double value) { return std::round(value * 1000.0) / 1000.0; }
+
+Json RateOrNull(const std::optional<double>& kbps) { return kbps ? Json(Tenths(*kbps)) : Json(nullptr); }
+
 Json Measured(const stream::ProbeResult& result) {
   const stream::MeasuredProgram& p = result.program;
   const stream::StreamMeasurement& m = result.measured;
   Json measured = Json::object();
   measured["transport"] = std::string(TransportName(m.transport));
-  measured["seconds"] = m.seconds;
-  measured["bitrate_kbps"] = OrNull(p.bitrateKbps);
+  measured["seconds"] = Thousandths(m.seconds);
+  measured["bitrate_kbps"] = RateOrNull(p.bitrateKbps);
   measured["program_no"] = OrNull(p.programNumber);
   measured["pmt_pid"] = OrNull(p.pmtPid);
   measured["pcr_pid"] = OrNull(p.pcrPid);
   measured["video_pid"] = p.video ? Json(p.video->pid) : Json(nullptr);
   measured["video_stream_type"] = p.video ? Json(p.video->type) : Json(nullptr);
-  measured["video_kbps"] = OrNull(p.videoKbps);
+  measured["video_kbps"] = RateOrNull(p.videoKbps);
   measured["audio_pid"] = p.audio ? Json(p.audio->pid) : Json(nullptr);
   measured["audio_stream_type"] = p.audio ? Json(p.audio->type) : Json(nullptr);
-  measured["audio_kbps"] = OrNull(p.audioKbps);
+  measured["audio_kbps"] = RateOrNull(p.audioKbps);
   measured["prg_name"] = OrNull(p.serviceName);  // already UTF-8, decoded as the page decodes
   measured["prg_provider_name"] = OrNull(p.providerName);
   Json pids = Json::array();
   for (const stream::PidStatistics& pid : m.pids) {
     pids.push_back(
-        {{"pid", pid.pid}, {"packets", pid.packets}, {"kbps", pid.kbps}, {"continuity_errors", pid.continuityErrors}});
+        {{"pid", pid.pid}, {"packets", pid.packets}, {"kbps", Tenths(pid.kbps)}, {"continuity_errors", pid.continuityErrors}});
   }
   measured["pids"] = std::move(pids);
   return measured;
