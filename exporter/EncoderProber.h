@@ -1,0 +1,38 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+
+#include "exporter/ProbeReport.h"
+#include "net/Timings.h"
+
+namespace kestrine::exporter {
+
+struct ProbeTarget;
+
+struct ProberSettings {
+  net::Timings timings;                              // as kestrinectl's, before a probe's budget cuts them
+  std::optional<std::filesystem::path> baselines;    // --baseline: drift is judged when given
+  std::chrono::milliseconds streamWindow{5000};      // longest the stream is received (module stream)
+};
+
+// One probe of one encoder: its configuration read as `kestrinectl read` reads it
+// (command 1004 only), drift against its baseline, and with module stream the
+// stream that configuration describes. Every wait fits into the budget. Probes
+// share nothing, so any number may run at once.
+class EncoderProber final {
+ public:
+  explicit EncoderProber(ProberSettings settings);
+
+  [[nodiscard]] ProbeReport Probe(const ProbeTarget& target, ProbeModule module,
+                                  std::chrono::milliseconds budget) const;
+
+ private:
+  void ReadConfiguration(const ProbeTarget& target, std::chrono::milliseconds budget, ProbeReport& report) const;
+  void ReceiveStream(std::chrono::milliseconds timeLeft, ProbeReport& report) const;
+
+  ProberSettings settings_;
+};
+
+}  // namespace kestrine::exporter
