@@ -28,7 +28,11 @@ std::string ReadWhole(const std::filesystem::path& path) {
 
 // Starts argv with stdout and stderr into `log` (and stdin from `input` when given).
 pid_t Spawn(const std::vector<std::string>& argv, const std::filesystem::path& log,
-            const std::filesystem::path& input) {
+            const std::filesystem::path& input, const std::vector<std::string>& environment = {}) {
+  std::vector<char*> variables;  // ours first: a name given twice is looked up from the front
+  for (const std::string& v : environment) variables.push_back(const_cast<char*>(v.c_str()));
+  for (char** v = environ; *v != nullptr; ++v) variables.push_back(*v);
+  variables.push_back(nullptr);
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -38,7 +42,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::filesystem::path& l
   posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_adddup2(&files, STDOUT_FILENO, STDERR_FILENO);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, args[0], &files, nullptr, args.data(), environ) != 0) pid = -1;
+  if (posix_spawnp(&pid, args[0], &files, nullptr, args.data(), variables.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&files);
   return pid;
 }
@@ -80,12 +84,13 @@ std::optional<std::filesystem::path> FindProgram(const std::string& name) {
   return std::nullopt;
 }
 
-ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& input) {
+ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& input,
+                      const std::vector<std::string>& environment) {
   const std::filesystem::path log =
       std::filesystem::temp_directory_path() / ("kestrine-run-" + std::to_string(::getpid()) + "-" +
                                                 std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id())));
   ProgramRun run;
-  const pid_t pid = Spawn(argv, log, input);
+  const pid_t pid = Spawn(argv, log, input, environment);
   if (pid > 0) {
     int status = 0;
     if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);

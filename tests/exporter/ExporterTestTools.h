@@ -34,8 +34,10 @@ struct ProgramRun {
   int status = -1;
   std::string output;  // stdout and stderr together
 };
-// Runs a program to its end, its input from `input` (a file) when given.
-[[nodiscard]] ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& input = {});
+// Runs a program to its end, its input from `input` (a file) when given, with
+// `environment` ("NAME=value") added to this process's own.
+[[nodiscard]] ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& input = {},
+                                    const std::vector<std::string>& environment = {});
 
 // `promtool check metrics` on the text; the run's status 0 means the exposition is sound.
 [[nodiscard]] ProgramRun CheckMetrics(const std::filesystem::path& promtool, const std::string& exposition);

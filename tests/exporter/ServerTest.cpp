@@ -10,6 +10,9 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// How long a probe of the silent encoder waits for its reply: an age beside a loopback exchange.
+constexpr milliseconds kSlowReceive{3000};
+
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 class Server : public ExporterFixture {
@@ -65,10 +68,8 @@ TEST_F(Server, ASilentEncoderIsReportedDownWithinTheScrapeTimeout) {
 
 TEST_F(Server, OneSlowEncoderHoldsUpNoOtherScrape) {
   SilenceEncoder0();
-  StartExporter();
-  auto slow = std::async(std::launch::async, [&] {
-    return Probe(0, "config", {{"X-Prometheus-Scrape-Timeout-Seconds", "4"}});
-  });
+  StartExporter([](auto& s) { s.prober.timings.receiveTimeout = kSlowReceive; });
+  auto slow = std::async(std::launch::async, [&] { return Probe(0); });
   ASSERT_TRUE(Eventually([&] { return InFlight(1); }));  // /metrics answers while it waits
 
   const HttpAnswer quick = Probe(1);
@@ -79,10 +80,11 @@ TEST_F(Server, OneSlowEncoderHoldsUpNoOtherScrape) {
 
 TEST_F(Server, ProbesBeyondTheBoundAreRefusedAtOnce) {
   SilenceEncoder0();
-  StartExporter([](auto& s) { s.maxConcurrent = 1; });
-  auto slow = std::async(std::launch::async, [&] {
-    return Probe(0, "config", {{"X-Prometheus-Scrape-Timeout-Seconds", "4"}});
+  StartExporter([](auto& s) {
+    s.maxConcurrent = 1;
+    s.prober.timings.receiveTimeout = kSlowReceive;
   });
+  auto slow = std::async(std::launch::async, [&] { return Probe(0); });
   ASSERT_TRUE(Eventually([&] { return InFlight(1); }));
   const HttpAnswer refused = Probe(1);
   EXPECT_EQ(refused.status, 503);
