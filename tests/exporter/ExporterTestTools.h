@@ -65,6 +65,7 @@ class ChildProcess final {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   [[nodiscard]] bool Started() const { return pid_ > 0; }
+  [[nodiscard]] pid_t Pid() const { return pid_; }
   [[nodiscard]] std::string Output() const;
   // Waits until the output holds `text`; false when the program ended or the limit passed first.
   bool AwaitOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(20));
