@@ -1,22 +1,17 @@
 #include "app/ConfigurationPage.h"
 
-#include <memory>
-
 #include <QApplication>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QResizeEvent>
 
 #include "app/DividerTracker.h"
+#include "app/ModalMessageBoxes.h"
+#include "app/RowBinding.h"
 #include "config/EditRules.h"
 #include "config/PropertyItemTable.h"
-#include "property_tree/ComboPropertyItem.h"
-#include "property_tree/EditPropertyItem.h"
-#include "property_tree/IPAddressPropertyItem.h"
 #include "property_tree/PropertyListWnd.h"
 #include "property_tree/PropertyTreeCtrl.h"
-#include "property_tree/StaticPropertyItem.h"
 #include "property_tree/SystemColors.h"
 
 // The page's resources live in a static library, which nothing else would pull into the program.
@@ -26,13 +21,10 @@ static void InitPageResources() { Q_INIT_RESOURCE(page); }
 namespace kestrine::app {
 namespace {
 
-using config::ItemKind;
-
 // Shaded gutter and coloured category bars; no description pane (the rows hold their descriptions unseen).
 constexpr std::uint32_t kListOptions = ui::PROPS_SHADED_GUTTER | ui::PROPS_CATEGORY_COLORS;
 constexpr std::uint32_t kEmphasisedCategoryColor = 0xFFC8C8;  // COLORREF: red 200, green 200, blue 255
 constexpr std::uint32_t kCategoryColor = 0xDCDCDC;
-constexpr std::uint32_t kEncoderOwnedValueColor = 0xF0F0F0;
 constexpr int kLabelColumnWidth = 200;
 constexpr int kGapWidth = 2;
 constexpr int kSplitCursorHotX = 12;
@@ -42,38 +34,8 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 std::size_t SideIndex(config::PageSide side) { return side == config::PageSide::Left ? 0 : 1; }
 
-std::unique_ptr<ui::CPropertyItem> MakeItem(const config::PropertyItemRow& row) {
-  switch (row.kind) {
-    case ItemKind::Static:
-      return std::make_unique<ui::CStaticPropertyItem>();
-    case ItemKind::Edit:
-    case ItemKind::Number:
-      return std::make_unique<ui::CEditPropertyItem>(row.commandId);
-    case ItemKind::Combo:
-      return std::make_unique<ui::CComboPropertyItem>(row.commandId);
-    case ItemKind::Address:
-      return std::make_unique<ui::CIPAddressPropertyItem>(row.commandId);
-  }
-  return nullptr;
-}
-
-void CreateEditor(ui::CPropertyItem& item, const config::PropertyItemRow& row) {
-  switch (row.kind) {
-    case ItemKind::Static:
-      break;
-    case ItemKind::Edit:
-      static_cast<ui::CEditPropertyItem&>(item).CreateEditor(0);
-      break;
-    case ItemKind::Number:
-      static_cast<ui::CEditPropertyItem&>(item).CreateEditor(ui::PROP_EDIT_NUMBER);
-      break;
-    case ItemKind::Combo:
-      static_cast<ui::CComboPropertyItem&>(item).CreateEditor();
-      break;
-    case ItemKind::Address:
-      static_cast<ui::CIPAddressPropertyItem&>(item).CreateEditor();
-      break;
-  }
+std::size_t IndexOf(const config::PropertyItemRow& row) {
+  return static_cast<std::size_t>(&row - config::PropertyItemRows().data());
 }
 
 QCursor LoadSplitCursor() {
@@ -81,14 +43,10 @@ QCursor LoadSplitCursor() {
   return QCursor(QPixmap(QStringLiteral(":/page/split_cursor.xpm")), kSplitCursorHotX, kSplitCursorHotY);
 }
 
-void FillList(ui::CComboPropertyItem& combo, std::span<const std::string_view> options) {
-  for (const std::string_view option : options) combo.AddString(FromUtf8(option));
-}
-
 }  // namespace
 
 ConfigurationPage::ConfigurationPage(QWidget* parent)
-    : QWidget(parent), splitCursor_(LoadSplitCursor()) {
+    : QWidget(parent), boxes_(&DefaultMessageBoxes()), splitCursor_(LoadSplitCursor()) {
   grip_ = new QWidget(this);
   grip_->setCursor(splitCursor_);
   BuildPage();
@@ -101,9 +59,7 @@ ConfigurationPage::~ConfigurationPage() {
 
 bool ConfigurationPage::BuildPage() {
   if (!lists_.empty()) return true;
-  const auto rows = config::PropertyItemRows();
-  items_.assign(rows.size(), nullptr);
-  listedOptions_.assign(rows.size(), {});
+  rows_.resize(config::PropertyItemRows().size());
   for (const std::size_t side : {std::size_t{0}, std::size_t{1}}) {
     if (!CreateList(side)) return false;
     // One layout per list once its rows are in, not one per row added.
@@ -134,31 +90,20 @@ void ConfigurationPage::AddCategoryRows(ui::CPropertyTreeCtrl& list, const confi
   bar->SetLabel(FromUtf8(category.label));
   bar->SetCategoryColor(ui::ColorFromColorRef(category.emphasised ? kEmphasisedCategoryColor : kCategoryColor));
   bar->SetExpanded(true);
-  const auto rows = config::PropertyItemRows();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].category == category.category) items_[i] = AddRowItem(list, *bar, rows[i]);
+  for (const config::PropertyItemRow& row : config::PropertyItemRows()) {
+    if (row.category == category.category) rows_[IndexOf(row)] = RowBinding::Make(list, *bar, row);
   }
-}
-
-ui::CPropertyItem* ConfigurationPage::AddRowItem(ui::CPropertyTreeCtrl& list, ui::CPropertyItem& category,
-                                                 const config::PropertyItemRow& row) {
-  ui::CPropertyItem* item = list.AddItem(MakeItem(row), &category);
-  item->SetLabel(FromUtf8(row.label));
-  if (!row.description.empty()) item->SetDescription(FromUtf8(row.description));
-  if (row.readOnlyAtBuild) item->SetReadOnly(true);
-  if (row.encoderOwned) item->SetValueBackColor(ui::ColorFromColorRef(kEncoderOwnedValueColor));
-  CreateEditor(*item, row);
-  if (row.kind == ItemKind::Combo) {
-    FillList(static_cast<ui::CComboPropertyItem&>(*item), row.options);
-    listedOptions_[static_cast<std::size_t>(&row - config::PropertyItemRows().data())] = row.options;
-  }
-  return item;
 }
 
 ui::CPropertyItem* ConfigurationPage::ItemFor(const config::PropertyItemRow& row) const {
-  const auto rows = config::PropertyItemRows();
-  const auto index = static_cast<std::size_t>(&row - rows.data());
-  return index < items_.size() ? items_[index] : nullptr;
+  const std::size_t index = IndexOf(row);
+  return index < rows_.size() && rows_[index] ? &rows_[index]->Item() : nullptr;
+}
+
+// Nothing for a row that could not be built.
+config::EditorValue ConfigurationPage::ReadRow(const config::PropertyItemRow& row) const {
+  const std::unique_ptr<RowBinding>& binding = rows_[IndexOf(row)];
+  return binding ? binding->Read() : config::EditorValue{};
 }
 
 // ---- Showing the model -------------------------------------------------------------------------------
@@ -174,88 +119,31 @@ void ConfigurationPage::RefreshPage(const config::EncoderConfiguration* record) 
 }
 
 void ConfigurationPage::ShowModelRows() {
-  for (std::size_t i = 0; i < items_.size(); ++i) ShowRow(i);
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i]) rows_[i]->Show(model_.RowAt(i));
+  }
   // Invalidate without erasing: the lists paint every pixel of their rows themselves.
   for (ui::CPropertyTreeCtrl* list : lists_) list->GetListWnd()->update();
 }
 
-void ConfigurationPage::ShowRow(std::size_t index) {
-  const config::PropertyItemRow& row = config::PropertyItemRows()[index];
-  const config::RowDisplay& shown = model_.RowAt(index);
-  ui::CPropertyItem& item = *items_[index];
-  switch (row.kind) {
-    case ItemKind::Static:
-      static_cast<ui::CStaticPropertyItem&>(item).SetValueText(FromUtf8(shown.text));
-      break;
-    case ItemKind::Edit:
-    case ItemKind::Number:
-      static_cast<ui::CEditPropertyItem&>(item).SetWindowText(FromUtf8(shown.text));
-      break;
-    case ItemKind::Combo: {
-      auto& combo = static_cast<ui::CComboPropertyItem&>(item);
-      // The lists are tables of the core: the same table is the same list, so only a switch rebuilds.
-      const std::span<const std::string_view> listed = listedOptions_[index];
-      if (shown.options.data() != listed.data() || shown.options.size() != listed.size()) {
-        combo.ResetContent();
-        FillList(combo, shown.options);
-        listedOptions_[index] = shown.options;
-      }
-      combo.SetCurSel(shown.position);
-      break;
-    }
-    case ItemKind::Address:
-      static_cast<ui::CIPAddressPropertyItem&>(item).SetAddress(shown.hostAddress);
-      break;
-  }
-  item.SetReadOnly(shown.readOnly);
-}
-
 // ---- Commits ----------------------------------------------------------------------------------------
-
-config::EditorValue ConfigurationPage::ReadEditor(std::size_t index) const {
-  const config::PropertyItemRow& row = config::PropertyItemRows()[index];
-  ui::CPropertyItem& item = *items_[index];
-  switch (row.kind) {
-    case ItemKind::Edit:
-    case ItemKind::Number:
-      return config::EditorValue::Text(static_cast<ui::CEditPropertyItem&>(item).GetWindowText().toStdString());
-    case ItemKind::Combo: {
-      const auto& combo = static_cast<ui::CComboPropertyItem&>(item);
-      return config::EditorValue::Choice(combo.GetCurSel(), combo.GetWindowText().toStdString());
-    }
-    case ItemKind::Address:
-      return config::EditorValue::Address(static_cast<ui::CIPAddressPropertyItem&>(item).GetAddress());
-    case ItemKind::Static:
-      break;
-  }
-  return {};
-}
 
 void ConfigurationPage::ApplyPropertyEdit(int id, config::EncoderConfiguration* record) {
   if (record == nullptr) return;
   if (const config::PropertyItemRow* row = config::FindItemById(id)) {
-    const auto index = static_cast<std::size_t>(row - config::PropertyItemRows().data());
-    const config::EditOutcome outcome = model_.CommitTyped(id, ReadEditor(index), *record);
+    const config::EditOutcome outcome = model_.CommitTyped(id, ReadRow(*row), *record);
     if (outcome.result == config::EditResult::Refused) Warn(outcome.warning);
   }
   RefreshPage(record);
 }
 
-void ConfigurationPage::Warn(std::string_view text) {
-  if (warningSink_ != nullptr) {
-    warningSink_->ShowEditWarning(text);
-    return;
-  }
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), FromUtf8(text), QMessageBox::Ok, window());
-  box.exec();
-}
+void ConfigurationPage::Warn(std::string_view text) { boxes_->Warn(window(), FromUtf8(text)); }
 
-net::WriteRequest ConfigurationPage::BuildWriteRequest() const {
-  const auto text = [this](int id) {
-    return static_cast<ui::CEditPropertyItem*>(ItemFor(*config::FindItemById(id)))->GetWindowText();
-  };
-  return {.currentPasswordGiven = !text(config::item_id::kPassword).isEmpty(),
-          .newPasswordGiven = !text(config::item_id::kNewPassword).isEmpty()};
+// The editors, not the model: a text typed but not yet committed counts, as it always has.
+config::PasswordEntries ConfigurationPage::BuildWriteRequest() const {
+  const auto given = [this](int id) { return !ReadRow(*config::FindItemById(id)).text.empty(); };
+  return {.currentPasswordGiven = given(config::item_id::kPassword),
+          .newPasswordGiven = given(config::item_id::kNewPassword)};
 }
 
 // ---- The divider between the lists -----------------------------------------------------------------

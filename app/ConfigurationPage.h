@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <span>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include "config/ConfigurationPageModel.h"
-#include "net/DeviceOperations.h"
 
 namespace kestrine::config {
 struct CategoryRow;
@@ -25,19 +24,13 @@ class CPropertyTreeCtrl;
 namespace kestrine::app {
 
 class DividerTracker;
-
-// How a refused edit is shown. The page shows a modal "Warning" box by default; tests record instead.
-class EditWarningSink {
- public:
-  virtual ~EditWarningSink() = default;
-  // Caption "Warning", exclamation icon, OK, owned by the top-level window.
-  virtual void ShowEditWarning(std::string_view text) = 0;
-};
+class MessageBoxPresenter;
+class RowBinding;
 
 // The selected encoder's settings as two property lists, System and MUX on the left, Video and
 // Audio on the right, with a draggable gap between them. The rows come from the item table; what
-// they show and what a commit does come from the page model, so this class only moves values
-// between the model and the editors.
+// they show and what a commit does come from the page model, and each row's binding moves values
+// between the model and its editor.
 class ConfigurationPage final : public QWidget {
   Q_OBJECT
 
@@ -48,8 +41,9 @@ class ConfigurationPage final : public QWidget {
   // Creates both lists and every row, once; the constructor calls it. False when a list could not be made.
   bool BuildPage();
 
-  // nullptr: the real message box (the default).
-  void SetWarningSink(EditWarningSink* sink) { warningSink_ = sink; }
+  // A refused edit is a "Warning" box owned by the page's window, shown through `boxes` from now on
+  // (tests record them); the real ones by default.
+  void SetMessageBoxes(MessageBoxPresenter& boxes) { boxes_ = &boxes; }
 
   // Shows the record, or only blanks the page for none.
   void RefreshPage(const config::EncoderConfiguration* record);
@@ -61,7 +55,8 @@ class ConfigurationPage final : public QWidget {
   void ApplyPropertyEdit(int id, config::EncoderConfiguration* record);
 
   [[nodiscard]] config::PageFlags& Flags() { return model_.Flags(); }
-  [[nodiscard]] net::WriteRequest BuildWriteRequest() const;
+  // What the password editors hold, for a write.
+  [[nodiscard]] config::PasswordEntries BuildWriteRequest() const;
 
   [[nodiscard]] ui::CPropertyTreeCtrl& LeftTree() { return *lists_[0]; }
   [[nodiscard]] ui::CPropertyTreeCtrl& RightTree() { return *lists_[1]; }
@@ -82,20 +77,16 @@ class ConfigurationPage final : public QWidget {
  private:
   bool CreateList(std::size_t side);
   void AddCategoryRows(ui::CPropertyTreeCtrl& list, const config::CategoryRow& category);
-  ui::CPropertyItem* AddRowItem(ui::CPropertyTreeCtrl& list, ui::CPropertyItem& category,
-                                const config::PropertyItemRow& row);
   void ShowModelRows();
-  void ShowRow(std::size_t index);
-  [[nodiscard]] config::EditorValue ReadEditor(std::size_t index) const;
+  [[nodiscard]] config::EditorValue ReadRow(const config::PropertyItemRow& row) const;
   void Warn(std::string_view text);
   void PlaceLists();
   void EndDrag();
 
   config::ConfigurationPageModel model_;
-  std::vector<ui::CPropertyTreeCtrl*> lists_;  // left, right; children of the page
-  std::vector<ui::CPropertyItem*> items_;      // parallel to PropertyItemRows(); owned by the lists
-  std::vector<std::span<const std::string_view>> listedOptions_;  // what each combo holds now
-  EditWarningSink* warningSink_ = nullptr;
+  std::vector<ui::CPropertyTreeCtrl*> lists_;      // left, right; children of the page
+  std::vector<std::unique_ptr<RowBinding>> rows_;  // parallel to PropertyItemRows(); the items are the lists'
+  MessageBoxPresenter* boxes_;
 
   int dividerPos_ = 390;
   bool dragging_ = false;

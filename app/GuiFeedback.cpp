@@ -3,8 +3,8 @@
 #include <QApplication>
 
 #include "app/AppTexts.h"
+#include "app/ConfigurationPage.h"
 #include "app/DeviceTreeCtrl.h"
-#include "app/MainFrame.h"
 #include "app/MessageBoxPresenter.h"
 #include "app/MessageLogWnd.h"
 #include "config/TextEncoding.h"
@@ -30,34 +30,40 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 }  // namespace
 
-GuiFeedback::GuiFeedback(CMainFrame& frame) : frame_(frame) {}
+GuiFeedback::GuiFeedback(CDeviceTreeCtrl& tree, CMessageLogWnd& log, ConfigurationPage& page,
+                         MessageBoxPresenter& boxes)
+    : tree_(tree), log_(log), page_(page), boxes_(&boxes) {}
 
 void GuiFeedback::ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) {
   const StyleLook look = LookOf(style);
-  QWidget* window = owner == net::MessageOwner::DeviceTree ? static_cast<QWidget*>(&frame_.DeviceTree())
-                                                           : static_cast<QWidget*>(&frame_);
-  frame_.Boxes().Show({window, FromUtf8(text), QString::fromLatin1(look.caption), look.icon});
+  // The main window is the tree's own window.
+  QWidget* window = owner == net::MessageOwner::DeviceTree ? &tree_ : tree_.window();
+  boxes_->Show({window, FromUtf8(text), QString::fromLatin1(look.caption), look.icon});
 }
 
-void GuiFeedback::ClearLog() { frame_.MessageLog().Clear(); }
+void GuiFeedback::ClearLog() { log_.Clear(); }
 
 // An encoder's messages are bytes in its own encoding (GB2312); our notices are our own text.
 void GuiFeedback::AddLogLine(std::string_view text, net::LogLineKind kind) {
   const QString line = kind == net::LogLineKind::DeviceMessage ? FromUtf8(config::DecodeGb18030Lenient(text))
                                                                 : FromUtf8(text);
-  frame_.MessageLog().AddLine(static_cast<int>(kind), line);
+  log_.AddLine(static_cast<int>(kind), line);
 }
 
 void GuiFeedback::EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) {
-  if (DeviceNode* node = frame_.DeviceTree().NodeOwning(entry)) node->SetImage(answered ? 0 : 1);
+  if (DeviceNode* node = tree_.NodeOwning(entry)) node->SetImage(answered ? 0 : 1);
 }
 
-void GuiFeedback::RecordChanged(const config::EncoderConfiguration& entry) { frame_.ShowRecordIfSelected(entry); }
+// Only the selected node's record is on the page.
+void GuiFeedback::RecordChanged(const config::EncoderConfiguration& entry) {
+  const DeviceNode* node = tree_.SelectedNode();
+  if (node != nullptr && &node->Entry() == &entry) page_.RefreshPage(&entry);
+}
 
 void GuiFeedback::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void GuiFeedback::EndWait() { QApplication::restoreOverrideCursor(); }
 
-void GuiFeedback::KeepAlive() { frame_.KeepAlive(); }
+void GuiFeedback::KeepAlive() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 }  // namespace kestrine::app

@@ -10,15 +10,21 @@ struct EncoderConfiguration;
 
 namespace kestrine::app {
 
-class CMainFrame;
+class CDeviceTreeCtrl;
+class CMessageLogWnd;
+class ConfigurationPage;
+class MessageBoxPresenter;
 
-// What an operation shows, shown by the desktop: modal boxes with their owners, the message log, the
-// node images, the page and the wait cursor. Between the slices of every wait the window repaints, but
-// takes no user input, so it never looks hung and no second command can start. Calls about one encoder
-// name its record, which is mapped to the node owning it (a read may change the record's address).
+// What an operation shows, shown by the desktop: modal boxes owned by the main window or the device
+// tree, the message log, the node images, the page and the wait cursor. Between the slices of every
+// wait the window repaints, but takes no user input, so it never looks hung and no second command can
+// start. Calls about one encoder name its record, which is mapped to the node owning it (a read may
+// change the record's address).
 class GuiFeedback final : public net::OperatorFeedback {
  public:
-  explicit GuiFeedback(CMainFrame& frame);
+  GuiFeedback(CDeviceTreeCtrl& tree, CMessageLogWnd& log, ConfigurationPage& page, MessageBoxPresenter& boxes);
+
+  void SetMessageBoxes(MessageBoxPresenter& boxes) { boxes_ = &boxes; }
 
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
   void ClearLog() override;
@@ -30,7 +36,10 @@ class GuiFeedback final : public net::OperatorFeedback {
   void KeepAlive() override;
 
  private:
-  CMainFrame& frame_;
+  CDeviceTreeCtrl& tree_;
+  CMessageLogWnd& log_;
+  ConfigurationPage& page_;
+  MessageBoxPresenter* boxes_;
 };
 
 }  // namespace kestrine::app

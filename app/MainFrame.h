@@ -1,34 +1,28 @@
 #pragma once
 
-#include <functional>
-#include <memory>
-
 #include <QMainWindow>
 #include <QString>
 
-#include "app/ConfigurationPage.h"
 #include "app/ShellSettings.h"
 
 class QAction;
 class QLabel;
 class QToolBar;
 
-namespace kestrine::config {
-struct EncoderConfiguration;
-}
-
 namespace kestrine::app {
 
 class CDeviceTreeCtrl;
 class CMessageLogWnd;
 class CPaneSplitter;
+class ConfigurationPage;
+class DeviceCommands;
 class DeviceNode;
-class GuiFeedback;
 class MessageBoxPresenter;
 
 // The main window: menus, toolbar and status bar around the device tree on the left and, on the right,
-// the configuration page above the message log. Every device command runs here, one at a time.
-class CMainFrame final : public QMainWindow, private EditWarningSink {
+// the configuration page above the message log. The device commands run in DeviceCommands; this class
+// lays the window out and wires its parts together.
+class CMainFrame final : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -37,7 +31,6 @@ class CMainFrame final : public QMainWindow, private EditWarningSink {
 
   // Message boxes go through `boxes` from now on (tests record them); the real ones by default.
   void SetMessageBoxes(MessageBoxPresenter& boxes);
-  [[nodiscard]] MessageBoxPresenter& Boxes() const { return *boxes_; }
 
   [[nodiscard]] CDeviceTreeCtrl& DeviceTree() const { return *deviceTree_; }
   [[nodiscard]] CMessageLogWnd& MessageLog() const { return *messageLog_; }
@@ -50,47 +43,19 @@ class CMainFrame final : public QMainWindow, private EditWarningSink {
 
   // Runs a device command (context menus of the tree and the log). Ignored while another runs.
   void RunDeviceCommand(int id);
-  [[nodiscard]] bool IsBusy() const { return busy_; }
-
-  // The window's side of the waits: paint, let timers run, take no user input.
-  void KeepAlive();
-  // Called on every turn of KeepAlive, so a probe can see how long the window went without one.
-  void SetKeepAliveObserver(std::function<void()> observer) { keepAliveObserver_ = std::move(observer); }
-
-  // The page shows `entry` again when it is the selected node's record.
-  void ShowRecordIfSelected(const config::EncoderConfiguration& entry);
-
- signals:
-  // A device command has run to its end (tests wait for this).
-  void CommandFinished(int id);
+  [[nodiscard]] bool IsBusy() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  class CommandScope;
-
-  void CreateMenus();
-  void CreateToolBar();
   void CreateStatusBar();
   void CreatePanes();
+  void ConnectPanes();
   void OnFrameCommand(int id);
-  void OnItemCommand(int id);
   void OnSelectionChanged(DeviceNode* node);
   void SetStatusText(const QString& text);
-  void ShowEditWarning(std::string_view text) override;
 
-  void SearchEncoders();
-  void AddEncoder();
-  void DeleteEncoder(DeviceNode& node);
-  void ReadConfiguration(DeviceNode& node);
-  void WriteConfiguration(DeviceNode& node);
-  void StartStreaming(DeviceNode& node, bool start);
-  void ReadDeviceMessages(DeviceNode& node);
-
-  ShellSettings settings_;
-  MessageBoxPresenter* boxes_;
-  std::unique_ptr<GuiFeedback> feedback_;
   CPaneSplitter* outerSplitter_ = nullptr;
   CPaneSplitter* innerSplitter_ = nullptr;
   CDeviceTreeCtrl* deviceTree_ = nullptr;
@@ -98,9 +63,7 @@ class CMainFrame final : public QMainWindow, private EditWarningSink {
   CMessageLogWnd* messageLog_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* messagePane_ = nullptr;
-  std::function<void()> keepAliveObserver_;
-  bool busy_ = false;
-  bool closeRequested_ = false;
+  DeviceCommands* commands_ = nullptr;  // a child of the window
 };
 
 }  // namespace kestrine::app

@@ -63,8 +63,7 @@ class EncoderSetJob final {
       if (!Apply(assignment.row->commandId, *parsed.value)) return false;
     }
     if (!Apply(config::item_id::kNewPassword, config::EditorValue::Text(plan_.newPassword))) return false;
-    const config::PasswordEntries entries = page_.PasswordRowsFilled();
-    const net::WriteRequest request{entries.currentGiven, entries.newGiven};
+    const net::WriteRequest request = page_.PasswordRowsFilled();
     // To the address the operator named, whatever the encoder's document says its address is.
     return operations_.SendConfiguration(record_, page_.Flags(), request, address_) == net::OperationResult::Success;
   }

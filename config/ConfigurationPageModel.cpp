@@ -108,8 +108,8 @@ EditOutcome ConfigurationPageModel::Commit(int commandId, const EditorValue& val
 }
 
 PasswordEntries ConfigurationPageModel::PasswordRowsFilled() const {
-  return {.currentGiven = !RowById(item_id::kPassword)->text.empty(),
-          .newGiven = !RowById(item_id::kNewPassword)->text.empty()};
+  return {.currentPasswordGiven = !RowById(item_id::kPassword)->text.empty(),
+          .newPasswordGiven = !RowById(item_id::kNewPassword)->text.empty()};
 }
 
 }  // namespace kestrine::config

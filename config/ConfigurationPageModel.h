@@ -24,12 +24,6 @@ struct RowDisplay {
   bool readOnly = false;
 };
 
-// Whether each password row holds text: a write needs both.
-struct PasswordEntries {
-  bool currentGiven = false;
-  bool newGiven = false;
-};
-
 // The configuration page without its widgets: what every row shows for a record, which rows take
 // edits, what a committed edit does to the record and the page flags, and what the password rows
 // hold. The desktop page shows what it says; `kestrinectl set` edits through it as the page would.

@@ -9,4 +9,11 @@ struct PageFlags {
   bool passwordAccepted = false;  // the current password typed matched the record's
 };
 
+// Whether each password row of the page holds text: a write needs both. The
+// page's rows say it; the write operation is given it.
+struct PasswordEntries {
+  bool currentPasswordGiven = false;
+  bool newPasswordGiven = false;
+};
+
 }  // namespace kestrine::config

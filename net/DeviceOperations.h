@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "config/PageFlags.h"
 #include "net/OperationResult.h"
 #include "net/Timings.h"
 
 namespace kestrine::config {
 struct EncoderConfiguration;
-struct PageFlags;
 }  // namespace kestrine::config
 
 namespace kestrine::net {
@@ -48,11 +48,8 @@ struct ConfigurationFetch {
 };
 
 // What the caller knows of a write that the record does not say: whether the
-// operator gave the current and the new password (the page: its two editors hold text).
-struct WriteRequest {
-  bool currentPasswordGiven = false;
-  bool newPasswordGiven = false;
-};
+// operator gave the current and the new password (the page: its two rows hold text).
+using WriteRequest = config::PasswordEntries;
 
 // A read of the configuration document: how it ended, and the exchange as it went.
 struct DocumentRead {

@@ -4,8 +4,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QEvent>
-#include <QKeyEvent>
 
 #include "property_tree/EditorEventRelay.h"
 #include "property_tree/PropertyFonts.h"
@@ -46,46 +44,10 @@ bool CComboPropertyItem::CreateEditor(std::uint32_t /*extraStyle*/) {
   combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   combo->setGeometry(GetValueRect());
   combo->hide();
-  new CEditorEventRelay(combo, [this](QObject*, QEvent* event) { return WatchEditor(event); });
+  // Keys reach the box only while its list is closed; the opened list takes its own Enter and Escape.
+  new CEditorEventRelay(combo, [this](QObject* watched, QEvent* event) { return HandleEditorEvent(watched, event); });
   QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [this](int) { OnSelectionChanged(); });
   return true;
-}
-
-bool CComboPropertyItem::WatchEditor(QEvent* event) {
-  switch (event->type()) {
-    case QEvent::FocusIn:
-      hasFocus_ = true;
-      return false;
-    case QEvent::FocusOut:
-      // The opened list is part of the editor: the edit goes on while it is down.
-      if (IsPopupFocusChange(event)) return false;
-      if (GetOwner()) {
-        hasFocus_ = false;
-        EndEdit();
-      }
-      return false;
-    case QEvent::KeyPress: {
-      // Keys reach the box only while its list is closed; the opened list takes its own Enter and Escape.
-      const auto* key = static_cast<const QKeyEvent*>(event);
-      switch (key->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-          EndEdit();
-          return true;
-        case Qt::Key_Escape:
-          CancelEdit();
-          return true;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-          CommitAndMove(key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0);
-          return true;
-        default:
-          return false;
-      }
-    }
-    default:
-      return false;
-  }
 }
 
 void CComboPropertyItem::OnSelectionChanged() {
@@ -128,12 +90,12 @@ QString CComboPropertyItem::GetLBText(int index) const { return combo_ ? combo_-
 QString CComboPropertyItem::GetWindowText() const { return combo_ ? combo_->currentText() : QString(); }
 
 void CComboPropertyItem::OnRowLaidOut() {
-  if (hasFocus_ || !GetOwner() || !combo_) return;
+  if (HasEditorFocus() || !GetOwner() || !combo_) return;
   combo_->setGeometry(GetValueRect());
 }
 
 void CComboPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
-  if (hasFocus_ || !GetOwner() || !combo_) return;
+  if (HasEditorFocus() || !GetOwner() || !combo_) return;
   RowPainter::DrawValueText(painter, valueRect, combo_->currentText(), ValueColorForState(GetValueTextColor()), false);
 }
 
@@ -157,7 +119,7 @@ void CComboPropertyItem::OnBeginEdit() {
 
 void CComboPropertyItem::OnRelayout() {
   if (combo_) combo_->setGeometry(GetValueRect());
-  if (!hasFocus_ && combo_) combo_->hide();
+  if (!HasEditorFocus() && combo_) combo_->hide();
 }
 
 void CComboPropertyItem::OnValueRefresh() {
@@ -167,7 +129,6 @@ void CComboPropertyItem::OnValueRefresh() {
 void CComboPropertyItem::OnEndEdit() { HideEditorWidget(combo_); }
 
 void CComboPropertyItem::OnCancelEdit() {
-  hasFocus_ = false;
   if (!combo_) return;
   if (combo_->currentIndex() != selectionBeforeEdit_) {
     {

@@ -8,7 +8,6 @@
 #include "property_tree/PropertyItem.h"
 
 class QComboBox;
-class QEvent;
 
 namespace kestrine::ui {
 
@@ -36,10 +35,10 @@ class CComboPropertyItem final : public CPropertyItem {
   [[nodiscard]] QString GetLBText(int index) const;
   // The selected entry's text, or "" with nothing selected.
   [[nodiscard]] QString GetWindowText() const;
+  [[nodiscard]] QString GetDisplayText() const override { return GetWindowText(); }
 
   [[nodiscard]] QComboBox* GetEditor() const;
   [[nodiscard]] int GetDropDownHeight() const { return dropDownHeight_; }
-  [[nodiscard]] bool HasEditorFocus() const { return hasFocus_; }
 
   void PaintValue(QPainter& painter, const QRect& valueRect) override;
   void OnRowLaidOut() override;
@@ -52,12 +51,10 @@ class CComboPropertyItem final : public CPropertyItem {
   void OnUnhighlight() override;
 
  private:
-  bool WatchEditor(QEvent* event);
   void OnSelectionChanged();
   void FitPopupToDropDownHeight();
 
   QPointer<QComboBox> combo_;
-  bool hasFocus_ = false;
   int dropDownHeight_;
   bool settingSelection_ = false;
   int selectionBeforeEdit_ = -1;

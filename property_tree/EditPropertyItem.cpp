@@ -53,52 +53,23 @@ bool CEditPropertyItem::CreateEditor(std::uint32_t flags, std::uint32_t extraSty
   if (flags & PROP_EDIT_MULTILINE) SetRowHeight(geometry::kMultilineRowHeight);
   editor->setGeometry(GetValueRect());
   editor->hide();
-  new CEditorEventRelay(editor, [this](QObject*, QEvent* event) { return WatchEditor(event); });
+  new CEditorEventRelay(editor, [this](QObject* watched, QEvent* event) { return WatchEditor(watched, event); });
   return true;
 }
 
-bool CEditPropertyItem::RejectsTypedText(const QString& text) const {
-  if (!HasEditFlag(PROP_EDIT_NUMBER) || text.isEmpty() || !text.front().isPrint()) return false;
+// A number editor takes digits only; keys that type nothing (moves, deletions) pass.
+bool CEditPropertyItem::RejectsTypedKey(const QEvent* event) const {
+  if (event->type() != QEvent::KeyPress || !HasEditFlag(PROP_EDIT_NUMBER)) return false;
+  const QString text = static_cast<const QKeyEvent*>(event)->text();
+  if (text.isEmpty() || !text.front().isPrint()) return false;
   for (const QChar c : text) {
     if (c < QLatin1Char('0') || c > QLatin1Char('9')) return true;
   }
   return false;
 }
 
-bool CEditPropertyItem::WatchEditor(QEvent* event) {
-  switch (event->type()) {
-    case QEvent::FocusIn:
-      hasFocus_ = true;
-      return false;
-    case QEvent::FocusOut:
-      if (IsPopupFocusChange(event)) return false;  // a context menu does not end the edit
-      if (GetOwner()) {
-        hasFocus_ = false;
-        EndEdit();
-      }
-      return false;
-    case QEvent::KeyPress: {
-      const auto* key = static_cast<const QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        if (wantReturn_) return false;
-        EndEdit();
-        return true;
-      }
-      if (key->key() == Qt::Key_Escape) {
-        CancelEdit();
-        return true;
-      }
-      // Tab leaves every editor, a multi-line one too: with Enter breaking lines there, it is the only key
-      // that commits.
-      if (IsTabKeyPress(event)) {
-        CommitAndMove(key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0);
-        return true;
-      }
-      return RejectsTypedText(key->text());
-    }
-    default:
-      return false;
-  }
+bool CEditPropertyItem::WatchEditor(QObject* editor, QEvent* event) {
+  return HandleEditorEvent(editor, event, {.enterIsText = wantReturn_}) || RejectsTypedKey(event);
 }
 
 void CEditPropertyItem::SetWindowText(const QString& text) {
@@ -124,12 +95,12 @@ QString CEditPropertyItem::GetDisplayText() const {
 
 void CEditPropertyItem::OnRowLaidOut() {
   QWidget* editor = GetEditor();
-  if (hasFocus_ || !GetOwner() || !editor) return;
+  if (HasEditorFocus() || !GetOwner() || !editor) return;
   editor->setGeometry(GetValueRect());
 }
 
 void CEditPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
-  if (hasFocus_ || !GetOwner() || !GetEditor()) return;
+  if (HasEditorFocus() || !GetOwner() || !GetEditor()) return;
   RowPainter::DrawValueText(painter, valueRect, GetDisplayText(), ValueColorForState(GetValueTextColor()),
                             HasEditFlag(PROP_EDIT_MULTILINE));
 }
@@ -154,7 +125,7 @@ void CEditPropertyItem::OnBeginEdit() {
 void CEditPropertyItem::OnRelayout() {
   QWidget* editor = GetEditor();
   if (editor) editor->setGeometry(GetValueRect());
-  if (!hasFocus_ && editor) editor->hide();
+  if (!HasEditorFocus() && editor) editor->hide();
 }
 
 void CEditPropertyItem::OnValueRefresh() {
@@ -168,7 +139,6 @@ void CEditPropertyItem::OnEndEdit() {
 }
 
 void CEditPropertyItem::OnCancelEdit() {
-  hasFocus_ = false;
   SetWindowText(textBeforeEdit_);
   HideEditorWidget(GetEditor());
 }

@@ -34,12 +34,11 @@ class CEditPropertyItem final : public CPropertyItem {
   void SetIntValue(int value);
 
   // What the row shows: the text, or one "*" per character for a password.
-  [[nodiscard]] QString GetDisplayText() const;
+  [[nodiscard]] QString GetDisplayText() const override;
 
   [[nodiscard]] QWidget* GetEditor() const;
   [[nodiscard]] QLineEdit* GetLineEdit() const;
   [[nodiscard]] QPlainTextEdit* GetTextEdit() const;
-  [[nodiscard]] bool HasEditorFocus() const { return hasFocus_; }
 
   void PaintValue(QPainter& painter, const QRect& valueRect) override;
   void OnRowLaidOut() override;
@@ -52,15 +51,14 @@ class CEditPropertyItem final : public CPropertyItem {
   void OnUnhighlight() override;
 
  private:
-  bool WatchEditor(QEvent* event);
-  bool RejectsTypedText(const QString& text) const;
+  bool WatchEditor(QObject* editor, QEvent* event);
+  bool RejectsTypedKey(const QEvent* event) const;
 
   QPointer<QLineEdit> line_;
   QPointer<QPlainTextEdit> multi_;
   QString textBeforeEdit_;
   std::uint32_t flags_ = 0;
   bool wantReturn_ = false;
-  bool hasFocus_ = false;
 };
 
 }  // namespace kestrine::ui

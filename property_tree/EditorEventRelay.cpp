@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QWidget>
 
 namespace kestrine::ui {
@@ -23,12 +22,6 @@ bool IsPopupFocusChange(const QEvent* event) {
   // An opened list also hands the focus on inside its popup window.
   const QWidget* focus = QApplication::focusWidget();
   return focus && (focus->window()->windowFlags() & Qt::WindowType_Mask) == Qt::Popup;
-}
-
-bool IsTabKeyPress(const QEvent* event) {
-  if (event->type() != QEvent::KeyPress) return false;
-  const int key = static_cast<const QKeyEvent*>(event)->key();
-  return key == Qt::Key_Tab || key == Qt::Key_Backtab;
 }
 
 }  // namespace kestrine::ui

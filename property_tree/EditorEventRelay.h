@@ -27,7 +27,4 @@ class CEditorEventRelay final : public QObject {
 // True for a focus change to or from a popup (an opened list, a context menu), which keeps an edit going.
 [[nodiscard]] bool IsPopupFocusChange(const QEvent* event);
 
-// True for the focus-moving keys that an open editor keeps to itself.
-[[nodiscard]] bool IsTabKeyPress(const QEvent* event);
-
 }  // namespace kestrine::ui

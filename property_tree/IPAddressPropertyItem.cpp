@@ -1,7 +1,6 @@
 #include "property_tree/IPAddressPropertyItem.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 
 #include "property_tree/AddressFieldEdit.h"
 #include "property_tree/EditorEventRelay.h"
@@ -26,42 +25,23 @@ bool CIPAddressPropertyItem::CreateEditor(std::uint32_t /*extraStyle*/) {
   editor->setCursor(Qt::ArrowCursor);
   PlaceEditor();
   editor->hide();
-  QObject::connect(editor, &CIPAddressCtrl::FocusEntered, editor, [this] { hasFocus_ = true; });
+  // The focus moves between the fields without ending the edit: the address editor says when it enters
+  // and leaves the editor as a whole.
+  QObject::connect(editor, &CIPAddressCtrl::FocusEntered, editor, [this] { SetEditorFocus(true); });
   QObject::connect(editor, &CIPAddressCtrl::FocusLeft, editor, [this](QWidget* newFocus) { OnFocusLeft(newFocus); });
   for (int i = 0; i < CIPAddressCtrl::kFieldCount; ++i) {
-    new CEditorEventRelay(editor->GetField(i),
-                          [this](QObject* field, QEvent* event) { return WatchFieldKey(field, event); });
+    new CEditorEventRelay(editor->GetField(i), [this](QObject* field, QEvent* event) {
+      return editor_ && HandleEditorEvent(field, event, {.followsFocus = false});
+    });
   }
   return true;
 }
 
-bool CIPAddressPropertyItem::WatchFieldKey(QObject* field, QEvent* event) {
-  if (event->type() != QEvent::KeyPress || !editor_) return false;
-  const auto* key = static_cast<const QKeyEvent*>(event);
-  switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      hasFocus_ = false;
-      EndEdit();
-      return true;
-    case Qt::Key_Escape:
-      CancelEdit();
-      return true;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: {
-      // Between the fields Tab moves as the address editor itself moves it; past either end it leaves the
-      // editor for the next or previous row.
-      const bool backwards = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0;
-      const int index = editor_->FieldIndexOf(field);
-      const bool leaves = backwards ? index == 0 : index == CIPAddressCtrl::kFieldCount - 1;
-      if (!leaves) return false;
-      hasFocus_ = false;
-      CommitAndMove(backwards);
-      return true;
-    }
-    default:
-      return false;
-  }
+// Between the fields Tab moves as the address editor itself moves it; past either end it leaves the editor
+// for the next or previous row.
+bool CIPAddressPropertyItem::TabLeavesEditor(const QObject* field, bool backwards) const {
+  const int index = editor_->FieldIndexOf(field);
+  return backwards ? index == 0 : index == CIPAddressCtrl::kFieldCount - 1;
 }
 
 void CIPAddressPropertyItem::OnFocusLeft(QWidget* newFocus) {
@@ -69,7 +49,7 @@ void CIPAddressPropertyItem::OnFocusLeft(QWidget* newFocus) {
   if (!owner || !newFocus) return;
   // Only a move to another window of this control commits; elsewhere the editor stays open.
   if (newFocus != owner && owner->isAncestorOf(newFocus)) {
-    hasFocus_ = false;
+    SetEditorFocus(false);
     EndEdit();
   }
 }
@@ -103,13 +83,13 @@ void CIPAddressPropertyItem::PlaceEditor() {
 }
 
 void CIPAddressPropertyItem::OnRowLaidOut() {
-  if (hasFocus_ || !GetOwner() || !editor_) return;
+  if (HasEditorFocus() || !GetOwner() || !editor_) return;
   editor_->hide();
   PlaceEditor();
 }
 
 void CIPAddressPropertyItem::PaintValue(QPainter& painter, const QRect& valueRect) {
-  if (hasFocus_ || !GetOwner() || !editor_) return;
+  if (HasEditorFocus() || !GetOwner() || !editor_) return;
   RowPainter::DrawValueText(painter, valueRect, GetDisplayText(), ValueColorForState(GetSysColor(GetPalette(), SysColor::WindowText)),
                             false);
 }
@@ -125,7 +105,7 @@ void CIPAddressPropertyItem::OnBeginEdit() {
 
 void CIPAddressPropertyItem::OnRelayout() {
   if (editor_) PlaceEditor();
-  if (!hasFocus_ && editor_) editor_->hide();
+  if (!HasEditorFocus() && editor_) editor_->hide();
 }
 
 void CIPAddressPropertyItem::OnValueRefresh() {
@@ -138,7 +118,6 @@ void CIPAddressPropertyItem::OnEndEdit() {
 }
 
 void CIPAddressPropertyItem::OnCancelEdit() {
-  hasFocus_ = false;
   if (!editor_) return;
   editor_->SetFieldTexts(textsBeforeEdit_);
   HideEditorWidget(editor_);
@@ -150,8 +129,8 @@ void CIPAddressPropertyItem::OnUnhighlight() {
   // An edit left open when the focus went outside the control ends once the user moves on inside it.
   // Hiding it uncommitted would leave the row blank (it is still marked as being edited) and the typed
   // address neither applied nor undone.
-  if (hasFocus_ && editor_ && !editor_->isAncestorOf(QApplication::focusWidget())) {
-    hasFocus_ = false;
+  if (HasEditorFocus() && editor_ && !editor_->isAncestorOf(QApplication::focusWidget())) {
+    SetEditorFocus(false);
     EndEdit();
   }
   HideEditorWidget(editor_);

@@ -8,7 +8,6 @@
 
 #include "property_tree/PropertyItem.h"
 
-class QEvent;
 class QObject;
 class QWidget;
 
@@ -37,9 +36,8 @@ class CIPAddressPropertyItem final : public CPropertyItem {
   void ClearAddress();
 
   // The row's text, "a.b.c.d".
-  [[nodiscard]] QString GetDisplayText() const;
+  [[nodiscard]] QString GetDisplayText() const override;
   [[nodiscard]] CIPAddressCtrl* GetEditor() const;
-  [[nodiscard]] bool HasEditorFocus() const { return hasFocus_; }
 
   void PaintValue(QPainter& painter, const QRect& valueRect) override;
   void OnRowLaidOut() override;
@@ -52,11 +50,10 @@ class CIPAddressPropertyItem final : public CPropertyItem {
   void OnUnhighlight() override;
 
  private:
+  [[nodiscard]] bool TabLeavesEditor(const QObject* field, bool backwards) const override;
   void PlaceEditor();
   void OnFocusLeft(QWidget* newFocus);
-  bool WatchFieldKey(QObject* field, QEvent* event);
 
-  bool hasFocus_ = false;
   QPointer<CIPAddressCtrl> editor_;
   QStringList textsBeforeEdit_;
 };

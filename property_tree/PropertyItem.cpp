@@ -1,6 +1,8 @@
 #include "property_tree/PropertyItem.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -101,6 +103,52 @@ void CPropertyItem::CommitAndMove(bool backwards) {
   const QPointer<CPropertyListWnd> list = owner_ ? owner_->GetListWnd() : nullptr;
   EndEdit();
   if (list) list->StepFromEditor(backwards);
+}
+
+bool CPropertyItem::HandleEditorEvent(const QObject* part, const QEvent* event, EditorKeys keys) {
+  switch (event->type()) {
+    case QEvent::FocusIn:
+      if (keys.followsFocus) editorFocus_ = true;
+      return false;
+    case QEvent::FocusOut:
+      // A popup of the editor (its opened list, a context menu) does not end the edit.
+      if (keys.followsFocus && !IsPopupFocusChange(event) && owner_) {
+        editorFocus_ = false;
+        EndEdit();
+      }
+      return false;
+    case QEvent::KeyPress:
+      return HandleEditorKey(part, static_cast<const QKeyEvent&>(*event), keys);
+    default:
+      return false;
+  }
+}
+
+bool CPropertyItem::HandleEditorKey(const QObject* part, const QKeyEvent& key, EditorKeys keys) {
+  switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (keys.enterIsText) return false;
+      editorFocus_ = false;
+      EndEdit();
+      return true;
+    case Qt::Key_Escape:
+      editorFocus_ = false;
+      CancelEdit();
+      return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+      // Tab leaves every editor, a multi-line one too: with Enter breaking lines there, it is the only key
+      // that commits.
+      const bool backwards = key.key() == Qt::Key_Backtab || (key.modifiers() & Qt::ShiftModifier) != 0;
+      if (!TabLeavesEditor(part, backwards)) return false;
+      editorFocus_ = false;
+      CommitAndMove(backwards);
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 QPalette CPropertyItem::GetPalette() const { return owner_ ? owner_->palette() : QGuiApplication::palette(); }

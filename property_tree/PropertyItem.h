@@ -9,6 +9,9 @@
 #include <QSize>
 #include <QString>
 
+class QEvent;
+class QKeyEvent;
+class QObject;
 class QPainter;
 class QWidget;
 
@@ -26,6 +29,16 @@ struct LabelFit {
   int dpi = 0;
   QString text;  // the label, or its shortened form
   QSize extent;
+};
+
+// Where an editor kind departs from the events every in-place editor answers alike
+// (CPropertyItem::HandleEditorEvent).
+struct EditorKeys {
+  // The watched widget's own focus changes open and commit the edit; false for a kind that learns of them
+  // otherwise.
+  bool followsFocus = true;
+  // Enter breaks a line (PROP_EDIT_WANTRETURN) instead of committing.
+  bool enterIsText = false;
 };
 
 // One row of a property tree control: label, description, place in the tree, display flags and colours.
@@ -108,6 +121,12 @@ class CPropertyItem {
   // of the same edit does nothing.
   void CancelEdit();
   [[nodiscard]] bool IsCommitted() const { return committed_; }
+  // Whether the row's editor has the keyboard focus: the row's value is then not painted (the open editor
+  // covers it), and a relayout moves the editor without hiding it.
+  [[nodiscard]] bool HasEditorFocus() const { return editorFocus_; }
+
+  // The text the row's value column shows (a password as asterisks); none for a category.
+  [[nodiscard]] virtual QString GetDisplayText() const { return {}; }
 
   // Hooks for the editor kinds. Every walk over the rows calls OnRowLaidOut for a non-category row once its
   // value rectangle is current, whether the row is drawn or not; PaintValue only draws, and only rows that
@@ -125,6 +144,15 @@ class CPropertyItem {
   virtual void OnExpandChange(bool /*expanded*/) {}
 
  protected:
+  // The events every in-place editor answers alike. The focus entering the editor marks it open, and the
+  // focus leaving it (not for a popup of its own, such as an opened list) commits. Enter commits, Escape
+  // cancels, and Tab and Shift+Tab commit and move to the next or previous row, where TabLeavesEditor
+  // agrees. Any of them ends the edit, so the row paints its value again. True when the event was taken.
+  bool HandleEditorEvent(const QObject* part, const QEvent* event, EditorKeys keys = {});
+  // Whether Tab (backwards: Shift+Tab) pressed in `part` of the editor leaves it; by default it always does.
+  [[nodiscard]] virtual bool TabLeavesEditor(const QObject* /*part*/, bool /*backwards*/) const { return true; }
+  void SetEditorFocus(bool focus) { editorFocus_ = focus; }
+
   [[nodiscard]] bool IsOwnerEnabled() const;
   // The value text colour while the value can be edited, grey text otherwise.
   [[nodiscard]] QColor ValueColorForState(const QColor& editableColor) const;
@@ -142,6 +170,8 @@ class CPropertyItem {
   static void DeleteEditorWidget(QWidget* editor);
 
  private:
+  bool HandleEditorKey(const QObject* part, const QKeyEvent& key, EditorKeys keys);
+
   QString label_;
   QString description_;
   int itemId_ = 0;
@@ -154,6 +184,7 @@ class CPropertyItem {
   QPoint origin_;
   QRect valueRect_;
   bool committed_ = false;
+  bool editorFocus_ = false;
   int rowHeight_;
   QRect labelRect_;
   LabelFit labelFit_;

@@ -14,6 +14,7 @@ class CStaticPropertyItem final : public CPropertyItem {
   // Shown from the row's next paint on.
   void SetValueText(const QString& text) { valueText_ = text; }
   [[nodiscard]] const QString& GetValueText() const { return valueText_; }
+  [[nodiscard]] QString GetDisplayText() const override { return valueText_; }
 
   void PaintValue(QPainter& painter, const QRect& valueRect) override;
 

@@ -12,6 +12,7 @@
 #include "config/EncoderConfiguration.h"
 #include "property_tree/PropertyListWnd.h"
 #include "property_tree/PropertyTreeCtrl.h"
+#include "tests/support/SampleRecords.h"
 
 namespace {
 
@@ -22,22 +23,12 @@ constexpr int kPageWidth = 792;
 constexpr int kPageHeight = 600;
 
 EncoderConfiguration FullRecord(int variant) {
-  EncoderConfiguration record{};
-  kestrine::config::StoreText(record.version, "2.31");
-  kestrine::config::StoreText(record.prg_name, "\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8");
-  kestrine::config::StoreText(record.prg_provider_name, "DVB");
+  EncoderConfiguration record = kestrine::samples::FullRecord();
   record.sequence_number = variant;
-  record.ipAddr = 0x0A01A8C0;
-  record.ipMask = 0x00FFFFFF;
-  record.multicast_ip = 0x010101E0;
   record.multicast_port = 1234 + variant;
   record.analog_channel_mode = variant % 2 == 0 ? 0 : 3;  // the bitrate list is rebuilt every time
   record.analog_bitrate = 96;
   record.audio_input = variant % 3;
-  record.sdi_exist_group = 12;
-  record.mux_bitrate = 4000;
-  record.pmt_pid = 256;
-  record.video_pid = 258;
   return record;
 }
 

@@ -6,50 +6,16 @@
 
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
-#include "platform/Ipv4Text.h"
+#include "tests/support/SampleRecords.h"
 
 namespace {
 
 using kestrine::config::EncoderConfiguration;
-
-EncoderConfiguration FullRecord() {
-  EncoderConfiguration r;
-  kestrine::config::StoreText(r.version, "V2.13");
-  r.sequence_number = 7;
-  r.ipAddr = kestrine::platform::InetAddr("10.0.0.20");
-  r.ipMask = kestrine::platform::InetAddr("255.255.255.0");
-  r.ipGate = kestrine::platform::InetAddr("10.0.0.1");
-  r.multicast_ip = kestrine::platform::InetAddr("239.1.1.7");
-  r.multicast_port = 1234;
-  r.multicast_mode = 1;
-  kestrine::config::StoreText(r.old_password, "ULDRULDR");
-  kestrine::config::StoreText(r.new_password, "DDRRUULL");
-  r.video_input = 1;
-  r.cvbs_brightness = 128;
-  r.cvbs_contrast = 120;
-  r.cvbs_saturation = 110;
-  r.video_bitrate = 3500;
-  r.audio_input = 1;
-  r.analog_left_volume = 3;
-  r.analog_right_volume = 4;
-  r.analog_bitrate = 192;
-  r.sdi_volume = 2;
-  r.sdi_exist_group = 5;
-  r.Audio_Delay = -30;
-  r.mux_bitrate = 4000;
-  r.program_no = 1;
-  r.pmt_pid = 256;
-  r.pcr_pid = 257;
-  r.video_pid = 258;
-  r.audio_pid = 259;
-  // GB2312 with an escaped character, as a real service name may be.
-  kestrine::config::StoreText(r.prg_name, "\xD6\xD0\xCE\xC4\xB2\xE2\xCA\xD4 & News");
-  kestrine::config::StoreText(r.prg_provider_name, "\xD0\xC2\xCE\xC5\xC6\xB5\xB5\xC0");
-  return r;
-}
+// Every field set, with GB2312 texts and an escaped character, as a real encoder's may be.
+using kestrine::samples::EncoderDocumentRecord;
 
 void BM_BuildConfigurationDocument(benchmark::State& state) {
-  EncoderConfiguration record = FullRecord();
+  EncoderConfiguration record = EncoderDocumentRecord();
   for (auto _ : state) {
     std::string document = kestrine::config::BuildConfigurationDocument(record);
     benchmark::DoNotOptimize(document);
@@ -58,7 +24,7 @@ void BM_BuildConfigurationDocument(benchmark::State& state) {
 BENCHMARK(BM_BuildConfigurationDocument)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadConfigurationDocument(benchmark::State& state) {
-  EncoderConfiguration source = FullRecord();
+  EncoderConfiguration source = EncoderDocumentRecord();
   const std::string document = kestrine::config::BuildConfigurationDocument(source);
   // An encoder sends CRLF line ends, which the reader normalises on its copy.
   std::string received;

@@ -156,7 +156,7 @@ TEST_F(PageEditing, TheCurrentPasswordUnlocksBothPasswordRows) {
   EXPECT_TRUE(Page().Flags().passwordAccepted);
   EXPECT_EQ(EditText(id::kPassword), "UULLDDRR");
   EXPECT_EQ(EditText(id::kNewPassword), "RRDDLLUU");
-  const net::WriteRequest request = Page().BuildWriteRequest();
+  const config::PasswordEntries request = Page().BuildWriteRequest();
   EXPECT_TRUE(request.currentPasswordGiven);
   EXPECT_TRUE(request.newPasswordGiven);
 }

@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ConfigurationPage.h"
+#include "app/MessageBoxPresenter.h"
 #include "config/EncoderConfiguration.h"
+#include "tests/support/SampleRecords.h"
 
 namespace kestrine::ui {
 class CPropertyItem;
@@ -21,20 +23,19 @@ class CPropertyTreeCtrl;
 
 namespace kestrine::app::test {
 
-// A record with every field set to something the page can show.
-[[nodiscard]] config::EncoderConfiguration FullRecord();
+using samples::FullRecord;
 
 // A window holding the configuration page (two lists of 400 x 600), wired the way the shell wires it:
 // every item command is applied at once to the selected record (the fixture's, unless a test selects
 // none). Warnings are recorded instead of shown.
-class PageTest : public ::testing::Test, public EditWarningSink {
+class PageTest : public ::testing::Test, public MessageBoxPresenter {
  protected:
   static constexpr int kPageWidth = 792;
   static constexpr int kPageHeight = 600;
 
   void SetUp() override;
   void TearDown() override;
-  void ShowEditWarning(std::string_view text) override { warnings_.emplace_back(text); }
+  void Show(const MessageBoxRequest& request) override;
 
   void ShowActive();
   [[nodiscard]] ConfigurationPage& Page() { return *page_; }

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ConfigurationPage.h"
 #include "app/MainFrame.h"
 #include "app/MessageBoxPresenter.h"
 #include "app/ShellSettings.h"

@@ -8,7 +8,7 @@
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
 #include "support/SmallStack.h"
-#include "tests/config/DocumentSamples.h"
+#include "tests/support/SampleRecords.h"
 
 namespace kestrine::config {
 namespace {

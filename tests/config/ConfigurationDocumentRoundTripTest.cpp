@@ -8,7 +8,7 @@
 
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
-#include "tests/config/DocumentSamples.h"
+#include "tests/support/SampleRecords.h"
 
 namespace kestrine::config {
 namespace {

@@ -9,7 +9,7 @@
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "platform/Ipv4Text.h"
-#include "tests/config/DocumentSamples.h"
+#include "tests/support/SampleRecords.h"
 
 namespace kestrine::config {
 namespace {

@@ -6,31 +6,14 @@
 
 #include "config/EncoderConfiguration.h"
 #include "config/PropertyItemTable.h"
+#include "tests/support/SampleRecords.h"
 
 namespace kestrine::config {
 namespace {
 
 constexpr std::string_view kSevenCharactersGb = "\xB2\xE2\xCA\xD4\xC6\xB5\xB5\xC0\xD2\xBB\xB6\xFE\xC8\xFD";
 
-EncoderConfiguration FullRecord() {
-  EncoderConfiguration record{};
-  StoreText(record.version, "2.31");
-  StoreText(record.old_password, "UULLDDRR");
-  StoreText(record.new_password, "RRDDLLUU");
-  StoreText(record.prg_name, "\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8");  // GB2312
-  StoreText(record.prg_provider_name, "DVB");
-  record.ipAddr = 0x0A01A8C0;  // 192.168.1.10 in network order
-  record.sequence_number = 7;
-  record.mux_bitrate = 4000;
-  record.pmt_pid = 256;
-  record.pcr_pid = 257;
-  record.video_pid = 258;
-  record.audio_pid = 259;
-  record.analog_bitrate = 192;
-  record.sdi_exist_group = 12;
-  record.Audio_Delay = -20;
-  return record;
-}
+using samples::FullRecord;
 
 const RowDisplay& Shown(const ConfigurationPageModel& model, int id) { return *model.RowById(id); }
 bool ReadOnly(const ConfigurationPageModel& model, int id) { return Shown(model, id).readOnly; }
@@ -120,7 +103,7 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
   EncoderConfiguration record = FullRecord();
   model.Show(&record);
   EXPECT_EQ(Shown(model, item_id::kPassword).text, "");
-  EXPECT_FALSE(model.PasswordRowsFilled().currentGiven);
+  EXPECT_FALSE(model.PasswordRowsFilled().currentPasswordGiven);
   // A blank password row committed as shown is no password at all.
   EXPECT_EQ(model.CommitTyped(item_id::kPassword, EditorValue::Text(""), record).result, EditResult::NoChange);
   EXPECT_EQ(model.CommitTyped(item_id::kPassword, EditorValue::Text("UULLDDRU"), record).warning,
@@ -134,8 +117,8 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
   model.Show(&record);
   EXPECT_EQ(Shown(model, item_id::kPassword).text, "UULLDDRR");
   EXPECT_EQ(Shown(model, item_id::kNewPassword).text, "RRDDLLUU");
-  EXPECT_TRUE(model.PasswordRowsFilled().currentGiven);
-  EXPECT_TRUE(model.PasswordRowsFilled().newGiven);
+  EXPECT_TRUE(model.PasswordRowsFilled().currentPasswordGiven);
+  EXPECT_TRUE(model.PasswordRowsFilled().newPasswordGiven);
 
   // Another encoder's passwords stay hidden (and unwritable) until its own password is typed.
   EncoderConfiguration other = FullRecord();
@@ -143,7 +126,7 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
   model.Show(&other);
   EXPECT_FALSE(model.Flags().passwordAccepted);
   EXPECT_EQ(Shown(model, item_id::kPassword).text, "");
-  EXPECT_FALSE(model.PasswordRowsFilled().newGiven);
+  EXPECT_FALSE(model.PasswordRowsFilled().newPasswordGiven);
 }
 
 TEST(ConfigurationPageModel, TypedTextsAreJudgedAndStoredAsGbBytes) {

@@ -1,5 +1,8 @@
 #pragma once
 
+// The sample records and documents the tests and benchmarks share, so that one encoder's settings are
+// written down once.
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,7 +11,7 @@
 #include "config/RecordFields.h"
 #include "platform/Ipv4Text.h"
 
-namespace kestrine::config::samples {
+namespace kestrine::samples {
 
 // GB2312 bytes of two names an operator in the field would use ("中文测试", "新闻频道").
 inline constexpr std::string_view kGbChineseTest = "\xD6\xD0\xCE\xC4\xB2\xE2\xCA\xD4";
@@ -71,9 +74,9 @@ inline constexpr std::string_view kEncoderDocument =
     "</tavrix>\r\n";
 
 // The record kEncoderDocument describes.
-inline EncoderConfiguration EncoderDocumentRecord() {
-  EncoderConfiguration r;
-  StoreText(r.version, "V2.13");
+inline config::EncoderConfiguration EncoderDocumentRecord() {
+  config::EncoderConfiguration r;
+  config::StoreText(r.version, "V2.13");
   r.sequence_number = 7;
   r.ipAddr = platform::InetAddr("10.0.0.20");
   r.ipMask = platform::InetAddr("255.255.255.0");
@@ -81,8 +84,8 @@ inline EncoderConfiguration EncoderDocumentRecord() {
   r.multicast_ip = platform::InetAddr("239.1.1.7");
   r.multicast_port = 1234;
   r.multicast_mode = 1;
-  StoreText(r.old_password, "ULDRULDR");
-  StoreText(r.new_password, "ULDRULDR");
+  config::StoreText(r.old_password, "ULDRULDR");
+  config::StoreText(r.new_password, "ULDRULDR");
   r.lock_keyboard = 1;
   r.video_input = 1;
   r.rate_mode = 1;
@@ -107,24 +110,64 @@ inline EncoderConfiguration EncoderDocumentRecord() {
   r.pcr_pid = 257;
   r.video_pid = 258;
   r.audio_pid = 259;
-  StoreText(r.prg_name, kGbChineseTest);
-  StoreText(r.prg_provider_name, std::string(kGbNewsChannel) + " & Co");
+  config::StoreText(r.prg_name, kGbChineseTest);
+  config::StoreText(r.prg_provider_name, std::string(kGbNewsChannel) + " & Co");
   return r;
 }
 
+// A record as the configuration page shows it: every field the page shows holds a value it can show,
+// with both inputs analog, a GB2312 service name ("中央电视台") and passwords that differ.
+inline config::EncoderConfiguration FullRecord() {
+  config::EncoderConfiguration record{};
+  config::StoreText(record.version, "2.31");
+  config::StoreText(record.old_password, "UULLDDRR");
+  config::StoreText(record.new_password, "RRDDLLUU");
+  config::StoreText(record.prg_name, "\xD6\xD0\xD1\xEB\xB5\xE7\xCA\xD3\xCC\xA8");
+  config::StoreText(record.prg_provider_name, "DVB");
+  record.sequence_number = 7;
+  record.ipAddr = 0x0A01A8C0;        // 192.168.1.10
+  record.ipMask = 0x00FFFFFF;        // 255.255.255.0
+  record.ipGate = 0x0101A8C0;        // 192.168.1.1
+  record.multicast_ip = 0x010101E0;  // 224.1.1.1
+  record.multicast_port = 1234;
+  record.lock_keyboard = 1;
+  record.video_input = 0;
+  record.cvbs_brightness = 128;
+  record.cvbs_contrast = 120;
+  record.cvbs_saturation = 110;
+  record.cvbs_hue = 100;
+  record.video_bitrate = 3500;
+  record.TS_bitrate = 4500;
+  record.audio_input = 0;
+  record.analog_left_volume = 3;
+  record.analog_right_volume = 4;
+  record.analog_bitrate = 192;
+  record.sdi_volume = 2;
+  record.sdi_opt_group = 5;
+  record.sdi_exist_group = 12;
+  record.Audio_Delay = -20;
+  record.mux_bitrate = 4000;
+  record.program_no = 1;
+  record.pmt_pid = 256;
+  record.pcr_pid = 257;
+  record.video_pid = 258;
+  record.audio_pid = 259;
+  return record;
+}
+
 // Every field set to a value no document in these tests uses, to see which fields a read touched.
-inline EncoderConfiguration UntouchedRecord() {
-  EncoderConfiguration r;
-  for (const RecordField& field : RecordFields()) {
+inline config::EncoderConfiguration UntouchedRecord() {
+  config::EncoderConfiguration r;
+  for (const config::RecordField& field : config::RecordFields()) {
     switch (field.kind) {
-      case FieldKind::Number:
+      case config::FieldKind::Number:
         r.*field.number = 77;
         break;
-      case FieldKind::Address:
+      case config::FieldKind::Address:
         r.*field.address = platform::InetAddr("7.7.7.7");
         break;
-      case FieldKind::Text:
-        StoreText(TextField(field, r), "untouched");
+      case config::FieldKind::Text:
+        config::StoreText(config::TextField(field, r), "untouched");
         break;
     }
   }
@@ -132,13 +175,15 @@ inline EncoderConfiguration UntouchedRecord() {
 }
 
 // The names of the fields whose values differ, for failures that say what went wrong.
-inline std::vector<std::string> ChangedFields(const EncoderConfiguration& before, const EncoderConfiguration& after) {
+inline std::vector<std::string> ChangedFields(const config::EncoderConfiguration& before,
+                                              const config::EncoderConfiguration& after) {
   std::vector<std::string> changed;
   if (before.configurationRead != after.configurationRead) changed.emplace_back("configurationRead");
-  for (const RecordField& field : RecordFields()) {
-    if (FormatFieldValue(field, before) != FormatFieldValue(field, after)) changed.emplace_back(field.name);
+  for (const config::RecordField& field : config::RecordFields()) {
+    if (config::FormatFieldValue(field, before) != config::FormatFieldValue(field, after))
+      changed.emplace_back(field.name);
   }
   return changed;
 }
 
-}  // namespace kestrine::config::samples
+}  // namespace kestrine::samples

@@ -1,0 +1,170 @@
+#include "app/DeviceCommands.h"
+
+#include <QWidget>
+
+#include "app/AddDeviceDlg.h"
+#include "app/AppTexts.h"
+#include "app/CommandIds.h"
+#include "app/ConfigurationPage.h"
+#include "app/DeviceTreeCtrl.h"
+#include "app/GuiFeedback.h"
+#include "app/MessageLogWnd.h"
+#include "app/ModalMessageBoxes.h"
+#include "app/SearchDeviceDlg.h"
+#include "config/EncoderConfiguration.h"
+#include "net/DeviceOperations.h"
+#include "net/Discovery.h"
+#include "platform/Ipv4Text.h"
+
+namespace kestrine::app {
+namespace {
+
+QString AddressOf(const config::EncoderConfiguration& entry) {
+  return QString::fromStdString(platform::FormatIpv4(entry.ipAddr));
+}
+
+QString HostOrderText(std::uint32_t hostOrder) {
+  return QString::fromStdString(platform::FormatIpv4(platform::HostToNetwork32(hostOrder)));
+}
+
+}  // namespace
+
+// One command at a time: while a command runs the shell is busy and says what it does.
+class DeviceCommands::CommandScope final {
+ public:
+  explicit CommandScope(DeviceCommands& commands) : commands_(commands) { commands_.busy_ = true; }
+  ~CommandScope() {
+    emit commands_.StatusChanged(QString::fromLatin1(kReadyText));
+    commands_.busy_ = false;
+  }
+  CommandScope(const CommandScope&) = delete;
+  CommandScope& operator=(const CommandScope&) = delete;
+
+ private:
+  DeviceCommands& commands_;
+};
+
+DeviceCommands::DeviceCommands(ShellSettings settings, CDeviceTreeCtrl& tree, CMessageLogWnd& log,
+                               ConfigurationPage& page, QWidget& window)
+    : QObject(&window),
+      settings_(std::move(settings)),
+      tree_(tree),
+      log_(log),
+      page_(page),
+      window_(window),
+      boxes_(&DefaultMessageBoxes()),
+      feedback_(std::make_unique<GuiFeedback>(tree, log, page, *boxes_)) {}
+
+DeviceCommands::~DeviceCommands() = default;
+
+void DeviceCommands::SetMessageBoxes(MessageBoxPresenter& boxes) {
+  boxes_ = &boxes;
+  feedback_->SetMessageBoxes(boxes);
+}
+
+void DeviceCommands::ApplyPropertyEdit(int id) {
+  // An edit committed while an operation runs (a box took the focus from an editor) must not change the
+  // record the operation works on; it is dropped, and the operation shows the record again at its end.
+  if (busy_) return;
+  DeviceNode* node = tree_.SelectedNode();
+  page_.ApplyPropertyEdit(id, node != nullptr ? &node->Entry() : nullptr);
+}
+
+bool DeviceCommands::DeferClose() {
+  // Closing mid-operation would take the records away from under it.
+  if (busy_) closeRequested_ = true;
+  return busy_;
+}
+
+void DeviceCommands::Run(int id) {
+  if (busy_) return;
+  {
+    CommandScope scope(*this);
+    Dispatch(id);
+  }
+  emit CommandFinished(id);
+  if (closeRequested_) window_.close();
+}
+
+void DeviceCommands::Dispatch(int id) {
+  if (id == ID_SEARCH_ENCODER) return SearchEncoders();
+  if (id == ID_ADD_ENCODER) return AddEncoder();
+  DeviceNode* node = tree_.SelectedNode();
+  if (node == nullptr) return;
+  switch (id) {
+    case ID_DEL_ENCODER:
+      tree_.DeleteDevice(node);
+      break;
+    case ID_READ_CONFIGURATION:
+      ReadConfiguration(*node);
+      break;
+    case ID_WRITE_CONFIGURATION:
+      WriteConfiguration(*node);
+      break;
+    case ID_START_TS_IP:
+      StartStreaming(*node, true);
+      break;
+    case ID_STOP_TS_IP:
+      StartStreaming(*node, false);
+      break;
+    case ID_READ_DEVICE_MESSAGE:
+      ReadDeviceMessages(*node);
+      break;
+    default:
+      break;
+  }
+}
+
+void DeviceCommands::ShowStatus(const QString& activity, const QString& address) {
+  emit StatusChanged(activity.arg(address));
+}
+
+void DeviceCommands::SearchEncoders() {
+  CSearchDeviceDlg dialog(settings_.proposeBroadcast ? settings_.proposeBroadcast() : std::nullopt, *boxes_, &window_);
+  if (dialog.exec() != QDialog::Accepted) return;
+  ShowStatus(QStringLiteral("Searching for encoders at %1…"), HostOrderText(dialog.Address()));
+  net::SearchDevices(dialog.Address(), settings_.network, *feedback_,
+                     [this](const std::string& address) { tree_.AddDevice(QString::fromStdString(address)); });
+}
+
+void DeviceCommands::AddEncoder() {
+  CAddDeviceDlg dialog(*boxes_, &window_);
+  if (dialog.exec() == QDialog::Accepted) tree_.AddDevice(HostOrderText(dialog.Address()));
+}
+
+void DeviceCommands::ReadConfiguration(DeviceNode& node) {
+  config::EncoderConfiguration& entry = node.Entry();
+  ShowStatus(QStringLiteral("Reading configuration from %1…"), AddressOf(entry));
+  net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
+      .ReadConfiguration(entry, page_.Flags());
+}
+
+void DeviceCommands::WriteConfiguration(DeviceNode& node) {
+  config::EncoderConfiguration& entry = node.Entry();
+  ShowStatus(QStringLiteral("Writing configuration to %1…"), AddressOf(entry));
+  net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
+      .WriteConfiguration(entry, page_.Flags(), page_.BuildWriteRequest());
+}
+
+void DeviceCommands::StartStreaming(DeviceNode& node, bool start) {
+  const config::EncoderConfiguration& entry = node.Entry();
+  ShowStatus(start ? QStringLiteral("Starting TS -> IP on %1…") : QStringLiteral("Stopping TS -> IP on %1…"),
+             AddressOf(entry));
+  net::DeviceOperations operations(settings_.network, *feedback_, settings_.documentFolder);
+  if (start) {
+    operations.StartStreaming(entry);
+  } else {
+    operations.StopStreaming(entry);
+  }
+}
+
+void DeviceCommands::ReadDeviceMessages(DeviceNode& node) {
+  const config::EncoderConfiguration& entry = node.Entry();
+  ShowStatus(QStringLiteral("Reading device messages from %1…"), AddressOf(entry));
+  net::DeviceOperations operations(settings_.network, *feedback_, settings_.documentFolder);
+  if (operations.QueryDeviceMessages(entry) == net::OperationResult::Unreachable) {
+    log_.AddLine(static_cast<int>(net::LogLineKind::ProgramNotice), QStringLiteral("Connect device failed"));
+  }
+}
+
+}  // namespace kestrine::app
