@@ -12,9 +12,9 @@ namespace kestrine::exporter {
 struct ProbeTarget;
 
 struct ProberSettings {
-  net::Timings timings;                              // as kestrinectl's, before a probe's budget cuts them
-  std::optional<std::filesystem::path> baselines;    // --baseline: drift is judged when given
-  std::chrono::milliseconds streamWindow{5000};      // longest the stream is received (module stream)
+  net::Timings timings;                            // as kestrinectl's, before a probe's budget cuts them
+  std::optional<std::filesystem::path> baselines;  // --baseline: drift is judged when given
+  std::chrono::milliseconds streamWindow{5000};    // longest the stream is received (module stream)
 };
 
 // One probe of one encoder: its configuration read as `kestrinectl read` reads it

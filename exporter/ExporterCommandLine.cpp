@@ -44,7 +44,8 @@ std::vector<Milliseconds> WaitOptions(ExporterSettings& s) {
        "longest a probe may take (ms); Prometheus' scrape timeout, less --timeout-offset, cuts it shorter", false},
       {"--timeout-offset", &s.budget.margin, 0, "kept back from Prometheus' scrape timeout for the answer (ms)", false},
       {"--stream-duration", &s.prober.streamWindow, 1, "longest the stream is received by module stream (ms)", false},
-      {"--exchange-delay", &t.exchangeDelay, 0, "pause between a request and the first receive of its reply (ms)", true},
+      {"--exchange-delay", &t.exchangeDelay, 0, "pause between a request and the first receive of its reply (ms)",
+       true},
       {"--receive-timeout", &t.receiveTimeout, 1, "per-receive timeout (ms)", true},
       {"--connect-timeout", &t.connectTimeout, 1, "longest wait for a TCP connect (ms)", true},
       {"--reply-limit", &t.replyLimit, 1, "longest wait for the whole of one reply (ms)", true},
@@ -91,15 +92,19 @@ void AddOptions(CLI::App& app, RawOptions& raw, ExporterSettings& s) {
       ->default_str("127.0.0.1:" + std::to_string(kDefaultListenPort));
   app.add_option("--allow", raw.allow,
                  "networks whose encoders may be probed, a.b.c.d/len ...; a target outside gets 403")
-      ->default_str("127.0.0.0/8")->expected(1, -1);
+      ->default_str("127.0.0.0/8")
+      ->expected(1, -1);
   app.add_option("--max-concurrent", s.maxConcurrent, "probes at once; a scrape beyond them gets 503")
-      ->default_val(s.maxConcurrent)->check(CLI::Range(std::size_t{1}, std::size_t{4096}));
+      ->default_val(s.maxConcurrent)
+      ->check(CLI::Range(std::size_t{1}, std::size_t{4096}));
   app.add_option("--baseline", raw.baseline,
                  "folder of saved configurations, DIR/ADDR.xml (kestrinectl read ADDR -o DIR/ADDR.xml), for drift")
       ->type_name("DIR");
   const char* encoders = "Encoders (as kestrinectl's)";
   app.add_option("--port", s.encoderPort, "TCP control port of encoders whose target names none")
-      ->default_val(s.encoderPort)->check(CLI::Range(1, 65535))->group(encoders);
+      ->default_val(s.encoderPort)
+      ->check(CLI::Range(1, 65535))
+      ->group(encoders);
   const std::vector<Milliseconds> waits = WaitOptions(s);
   raw.waits.resize(waits.size());
   for (std::size_t i = 0; i < waits.size(); ++i) {
@@ -129,9 +134,10 @@ void ApplyOptions(const CLI::App& app, const RawOptions& raw, ExporterSettings& 
 
 std::optional<int> ParseExporterCommandLine(int argc, const char* const* argv, ExporterSettings& settings,
                                             std::ostream& out, std::ostream& err) {
-  CLI::App app{"Prometheus exporter for Kestrine encoders: /probe?target=ADDR[&module=config|stream] probes one "
-               "encoder per scrape, /metrics holds the exporter's own metrics. Runs until interrupted.",
-               kProgram};
+  CLI::App app{
+      "Prometheus exporter for Kestrine encoders: /probe?target=ADDR[&module=config|stream] probes one "
+      "encoder per scrape, /metrics holds the exporter's own metrics. Runs until interrupted.",
+      kProgram};
   RawOptions raw;
   AddOptions(app, raw, settings);
   try {

@@ -17,7 +17,7 @@ constexpr std::array<std::string_view, kRejectionCount> kRejectionNames{"bad_req
 constexpr std::array<ProbeModule, 2> kModules{ProbeModule::Config, ProbeModule::Stream};
 
 // Around the default exchange delay of 3 s, where most probes end, and up to a long scrape timeout.
-const prometheus::Histogram::BucketBoundaries kDurationBuckets{0.05, 0.1, 0.25, 0.5, 1,  2,  3,
+const prometheus::Histogram::BucketBoundaries kDurationBuckets{0.05, 0.1, 0.25, 0.5, 1,   2,  3,
                                                                3.25, 3.5, 4,    5,   7.5, 10, 30};
 
 std::size_t IndexOf(ProbeModule module) { return module == ProbeModule::Config ? 0 : 1; }

@@ -32,14 +32,22 @@ constexpr std::size_t kQueryValueLimit = 64;
 
 const char* ReasonPhrase(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Error";
+    case 200:
+      return "OK";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 500:
+      return "Internal Server Error";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Error";
   }
 }
 
@@ -79,8 +87,7 @@ struct ExporterServer::Answer {
   std::string body;
 };
 
-ExporterServer::ExporterServer(ExporterSettings settings)
-    : settings_(std::move(settings)), prober_(settings_.prober) {}
+ExporterServer::ExporterServer(ExporterSettings settings) : settings_(std::move(settings)), prober_(settings_.prober) {}
 
 ExporterServer::~ExporterServer() { Stop(); }
 
@@ -90,9 +97,9 @@ bool ExporterServer::Start(std::string& error) {
   const std::string ports = ListeningPorts(settings_);
   const std::string workers = std::to_string(settings_.maxConcurrent + kLightWorkers);
   // No document_root: nothing from the file system is ever served.
-  std::array<const char*, 9> options{"listening_ports", ports.c_str(), "num_threads", workers.c_str(),
-                                           "connection_queue", workers.c_str(), "enable_keep_alive", "no",
-                                           nullptr};
+  std::array<const char*, 9> options{
+      "listening_ports", ports.c_str(),       "num_threads", workers.c_str(), "connection_queue",
+      workers.c_str(),   "enable_keep_alive", "no",          nullptr};
   mg_callbacks callbacks{};
   callbacks.log_message = LogMessage;
   context_ = mg_start(&callbacks, this, options.data());
@@ -173,9 +180,9 @@ ExporterServer::Answer ExporterServer::Probe(mg_connection* connection) {
   const std::optional<ProbeModule> module = moduleText ? ParseModule(*moduleText) : ProbeModule::Config;
   if (!module) return Reject(Rejection::BadRequest, 400, "module: give config or stream\n");
   if (!settings_.allow.Allows(target->address)) {
-    return Reject(Rejection::Forbidden, 403,
-                  target->AddressText() + " is outside the allowed networks (--allow " + AllowedText(settings_.allow) +
-                      ")\n");
+    return Reject(
+        Rejection::Forbidden, 403,
+        target->AddressText() + " is outside the allowed networks (--allow " + AllowedText(settings_.allow) + ")\n");
   }
   if (!TakeProbeSlot()) {
     return Reject(Rejection::Busy, 503,

@@ -40,8 +40,8 @@ net::Timings FitTimings(const net::Timings& configured, milliseconds budget) {
   const milliseconds slice = std::max(std::min(configured.receiveTimeout, budget / 4), kShortestBudget);
   fitted.exchangeDelay = std::clamp(budget - 2 * slice, milliseconds::zero(), configured.exchangeDelay);
   fitted.connectTimeout = std::max(std::min(configured.connectTimeout, budget - fitted.exchangeDelay - slice), slice);
-  fitted.replyLimit = std::max(std::min(configured.replyLimit, budget - fitted.exchangeDelay - fitted.connectTimeout),
-                               kShortestBudget);
+  fitted.replyLimit =
+      std::max(std::min(configured.replyLimit, budget - fitted.exchangeDelay - fitted.connectTimeout), kShortestBudget);
   const bool pauseCut = fitted.exchangeDelay < configured.exchangeDelay;
   fitted.receiveTimeout = pauseCut ? fitted.replyLimit : std::min(configured.receiveTimeout, fitted.replyLimit);
   return fitted;

@@ -72,7 +72,8 @@ class Exposition final {
   void Set(const MetricSpec& spec, const prometheus::Labels& labels, double value) {
     auto [at, added] = families_.try_emplace(spec.name, nullptr);
     if (added) {
-      at->second = &prometheus::BuildGauge().Name(std::string(spec.name)).Help(std::string(spec.help)).Register(registry_);
+      at->second =
+          &prometheus::BuildGauge().Name(std::string(spec.name)).Help(std::string(spec.help)).Register(registry_);
     }
     at->second->Add(labels).Set(value);
   }

@@ -16,7 +16,7 @@ namespace kestrine::exporter {
 // A step of a probe that did not get what it went for, and why, in the words
 // the operator knows from the other programs where there are some.
 struct ProbeFailure {
-  std::string stage;   // "config", "baseline" or "stream"
+  std::string stage;  // "config", "baseline" or "stream"
   std::string reason;
 };
 
@@ -47,7 +47,7 @@ struct StreamMismatch {
 struct StreamReport {
   bool received = false;
   std::chrono::duration<double> window{0};
-  std::optional<double> bitrateBytesPerSecond;  // measured from the PCRs
+  std::optional<double> bitrateBytesPerSecond;     // measured from the PCRs
   std::array<double, kStreamCheckCount> errors{};  // by StreamCheck
   std::vector<StreamMismatch> mismatches;
 };

@@ -41,8 +41,7 @@ std::optional<ProbeTarget> ParseTarget(std::string_view text, std::uint16_t defa
     const std::string_view digits = text.substr(colon + 1);
     unsigned port = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || port == 0 ||
-        port > 65535) {
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || port == 0 || port > 65535) {
       return std::nullopt;
     }
     target.port = static_cast<std::uint16_t>(port);

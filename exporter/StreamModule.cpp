@@ -2,8 +2,8 @@
 
 namespace kestrine::exporter {
 
-std::optional<StreamReport> ProbeStream(const config::EncoderConfiguration& /*record*/, std::chrono::milliseconds /*window*/,
-                         std::vector<ProbeFailure>& failures) {
+std::optional<StreamReport> ProbeStream(const config::EncoderConfiguration& /*record*/,
+                                        std::chrono::milliseconds /*window*/, std::vector<ProbeFailure>& failures) {
   // Not yet: this build carries no stream library.
   failures.push_back({"stream", "stream module unavailable"});
   return std::nullopt;

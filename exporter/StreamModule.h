@@ -16,7 +16,8 @@ namespace kestrine::exporter {
 // describes for the window and judges it against the record. What went wrong
 // (nothing received, a destination this host cannot receive) is put into
 // `failures`; nothing comes back when no stream could be looked at at all.
-[[nodiscard]] std::optional<StreamReport> ProbeStream(const config::EncoderConfiguration& record, std::chrono::milliseconds window,
-                                       std::vector<ProbeFailure>& failures);
+[[nodiscard]] std::optional<StreamReport> ProbeStream(const config::EncoderConfiguration& record,
+                                                      std::chrono::milliseconds window,
+                                                      std::vector<ProbeFailure>& failures);
 
 }  // namespace kestrine::exporter

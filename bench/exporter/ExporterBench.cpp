@@ -77,9 +77,9 @@ void BM_ThousandEncodersEveryThirtySeconds(benchmark::State& state) {
   for (std::size_t i = 0; i < encoders; ++i) targets.push_back(fleet.Encoder(i).AddressText());
 
   test::TempFolder folder("exporter-bench");
-  test::ChildProcess exporter({KESTRINE_EXPORTER_PROGRAM, "--listen", "127.0.0.1:0", "--port",
-                               std::to_string(fleet.Encoder(0).ControlPort())},
-                              folder.Path() / "exporter.log");
+  test::ChildProcess exporter(
+      {KESTRINE_EXPORTER_PROGRAM, "--listen", "127.0.0.1:0", "--port", std::to_string(fleet.Encoder(0).ControlPort())},
+      folder.Path() / "exporter.log");
   if (!exporter.AwaitOutput("listening on")) return state.SkipWithError("the exporter did not start");
   const std::string output = exporter.Output();
   const auto port = static_cast<std::uint16_t>(std::stoi(output.substr(output.rfind(':') + 1)));

@@ -127,9 +127,9 @@ TEST(Examples, PrometheusScrapesASimulatedFleetThroughTheExporter) {
   TempFolder folder("prometheus");
   const SimulatedSite good = StartSimulator(folder, "good", {"--bind", "127.0.77.1", "--count", "3"});
   const SimulatedSite bad = StartSimulator(folder, "bad", {"--bind", "127.0.77.9", "--refuse"});
-  ChildProcess exporter({KESTRINE_EXPORTER_PROGRAM, "--listen", "127.0.0.1:0", "--exchange-delay", "20",
-                         "--receive-timeout", "500"},
-                        folder.Path() / "exporter.log");
+  ChildProcess exporter(
+      {KESTRINE_EXPORTER_PROGRAM, "--listen", "127.0.0.1:0", "--exchange-delay", "20", "--receive-timeout", "500"},
+      folder.Path() / "exporter.log");
   ASSERT_TRUE(exporter.AwaitOutput("listening on")) << exporter.Output();
   const std::string exporterPort = PortAfter(exporter.Output(), "http://127.0.0.1:");
 
@@ -143,9 +143,9 @@ TEST(Examples, PrometheusScrapesASimulatedFleetThroughTheExporter) {
   WriteFile(folder.Path() / "prometheus.yml", config);
   std::filesystem::copy_file(kExamples / "prometheus/kestrine-alerts.yml", folder.Path() / "kestrine-alerts.yml");
   std::filesystem::create_directory(folder.Path() / "targets");
-  WriteFile(folder.Path() / "targets/lab.yml",
-            "- targets: [127.0.77.1:" + good.port + ", 127.0.77.2:" + good.port + ", 127.0.77.3:" + good.port +
-                ", 127.0.77.9:" + bad.port + "]\n  labels:\n    site: lab\n");
+  WriteFile(folder.Path() / "targets/lab.yml", "- targets: [127.0.77.1:" + good.port + ", 127.0.77.2:" + good.port +
+                                                   ", 127.0.77.3:" + good.port + ", 127.0.77.9:" + bad.port +
+                                                   "]\n  labels:\n    site: lab\n");
 
   const std::uint16_t port = FreeLoopbackPort();
   ChildProcess server({prometheus->string(), "--config.file=" + (folder.Path() / "prometheus.yml").string(),
@@ -211,13 +211,15 @@ TEST(Examples, ThePlaybookBacksUpAppliesAndAuditsAndASecondRunChangesNothing) {
                      {"kestrine_password_file", password.string()},
                      {"backup_dir", backups.string()}};
   WriteFile(folder.Path() / "vars.json", vars.dump());
-  const std::vector<std::string> environment{"ANSIBLE_HOME=" + (folder.Path() / "home").string(),
-                                             "ANSIBLE_LOCAL_TEMP=" + (folder.Path() / "tmp").string(),
-                                             "ANSIBLE_NOCOLOR=1", "ANSIBLE_CONFIG=" +
-                                             (folder.Path() / "play/ansible.cfg").string()};
+  const std::vector<std::string> environment{
+      "ANSIBLE_HOME=" + (folder.Path() / "home").string(), "ANSIBLE_LOCAL_TEMP=" + (folder.Path() / "tmp").string(),
+      "ANSIBLE_NOCOLOR=1", "ANSIBLE_CONFIG=" + (folder.Path() / "play/ansible.cfg").string()};
   const auto play = [&](std::vector<std::string> extra) {
-    std::vector<std::string> argv{playbook->string(), "-i", (folder.Path() / "inventory.yml").string(),
-                                  (folder.Path() / "play/site.yml").string(), "-e",
+    std::vector<std::string> argv{playbook->string(),
+                                  "-i",
+                                  (folder.Path() / "inventory.yml").string(),
+                                  (folder.Path() / "play/site.yml").string(),
+                                  "-e",
                                   "@" + (folder.Path() / "vars.json").string()};
     argv.insert(argv.end(), extra.begin(), extra.end());
     return RunProgram(argv, {}, environment);

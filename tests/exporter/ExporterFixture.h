@@ -52,7 +52,7 @@ class ExporterFixture : public ::testing::Test {
   std::unique_ptr<exporter::ExporterServer> server_;
 };
 
-#define KESTRINE_REQUIRE_PROGRAM(variable, name, package)                                  \
+#define KESTRINE_REQUIRE_PROGRAM(variable, name, package)                                    \
   const std::optional<std::filesystem::path> variable = ::kestrine::test::FindProgram(name); \
   if (!variable) GTEST_SKIP() << name " is not installed (Debian package " package ")"
 

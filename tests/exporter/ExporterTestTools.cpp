@@ -27,8 +27,8 @@ std::string ReadWhole(const std::filesystem::path& path) {
 }
 
 // Starts argv with stdout and stderr into `log` (and stdin from `input` when given).
-pid_t Spawn(const std::vector<std::string>& argv, const std::filesystem::path& log,
-            const std::filesystem::path& input, const std::vector<std::string>& environment = {}) {
+pid_t Spawn(const std::vector<std::string>& argv, const std::filesystem::path& log, const std::filesystem::path& input,
+            const std::vector<std::string>& environment = {}) {
   std::vector<char*> variables;  // ours first: a name given twice is looked up from the front
   for (const std::string& v : environment) variables.push_back(const_cast<char*>(v.c_str()));
   for (char** v = environ; *v != nullptr; ++v) variables.push_back(*v);
@@ -86,9 +86,9 @@ std::optional<std::filesystem::path> FindProgram(const std::string& name) {
 
 ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& input,
                       const std::vector<std::string>& environment) {
-  const std::filesystem::path log =
-      std::filesystem::temp_directory_path() / ("kestrine-run-" + std::to_string(::getpid()) + "-" +
-                                                std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id())));
+  const std::filesystem::path log = std::filesystem::temp_directory_path() /
+                                    ("kestrine-run-" + std::to_string(::getpid()) + "-" +
+                                     std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id())));
   ProgramRun run;
   const pid_t pid = Spawn(argv, log, input, environment);
   if (pid > 0) {
@@ -108,8 +108,7 @@ ProgramRun CheckMetrics(const std::filesystem::path& promtool, const std::string
 }
 
 TempFolder::TempFolder(const std::string& name) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / ("kestrine-" + name + "-XXXXXX")).string();
+  std::string pattern = (std::filesystem::temp_directory_path() / ("kestrine-" + name + "-XXXXXX")).string();
   if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
 }
 

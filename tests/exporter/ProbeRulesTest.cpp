@@ -78,8 +78,8 @@ TEST(ProbeRequest, TargetsAreAddressesWithAnOptionalPortAndModulesAreNamed) {
   const auto ported = ParseTarget("127.0.0.5:4100", 9999);
   ASSERT_TRUE(ported);
   EXPECT_EQ(ported->port, 4100);
-  for (const char* refused : {"", "localhost", "127.0.0.5:", "127.0.0.5:0", "127.0.0.5:65536", "127.0.0.5:1:2",
-                              "127.1", "../127.0.0.5", "127.0.0.5 "}) {
+  for (const char* refused : {"", "localhost", "127.0.0.5:", "127.0.0.5:0", "127.0.0.5:65536", "127.0.0.5:1:2", "127.1",
+                              "../127.0.0.5", "127.0.0.5 "}) {
     EXPECT_FALSE(ParseTarget(refused, 9999)) << refused;
   }
   EXPECT_EQ(ParseModule("config"), ProbeModule::Config);
@@ -113,8 +113,8 @@ TEST(ExporterCommandLine, DefaultsListenOnLoopbackAndTakeKestrinectlsTimings) {
   EXPECT_EQ(defaults.settings.prober.timings.exchangeDelay, milliseconds(3000));
   EXPECT_FALSE(defaults.settings.allow.Allows(Address("10.0.0.1")));
 
-  const Parsed given = Parse({"--listen", "[::1]:0", "--allow", "10.0.0.0/8", "172.16.0.0/12", "--exchange-delay",
-                              "50", "--receive-timeout", "70", "--timeout", "4000", "--max-concurrent", "8"});
+  const Parsed given = Parse({"--listen", "[::1]:0", "--allow", "10.0.0.0/8", "172.16.0.0/12", "--exchange-delay", "50",
+                              "--receive-timeout", "70", "--timeout", "4000", "--max-concurrent", "8"});
   ASSERT_FALSE(given.status) << given.err;
   EXPECT_EQ(given.settings.listenAddress, "::1");
   EXPECT_EQ(given.settings.listenPort, 0);
@@ -124,9 +124,11 @@ TEST(ExporterCommandLine, DefaultsListenOnLoopbackAndTakeKestrinectlsTimings) {
   EXPECT_EQ(given.settings.budget.limit, milliseconds(4000));
   EXPECT_EQ(given.settings.maxConcurrent, 8u);
 
-  for (const std::vector<std::string>& wrong :
-       {std::vector<std::string>{"--listen", "29115"}, {"--listen", "example.org:80"}, {"--allow", "10.0.0.1/8"},
-        {"--baseline", "/nonexistent/folder"}, {"--max-concurrent", "0"}}) {
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--listen", "29115"},
+                                                {"--listen", "example.org:80"},
+                                                {"--allow", "10.0.0.1/8"},
+                                                {"--baseline", "/nonexistent/folder"},
+                                                {"--max-concurrent", "0"}}) {
     const Parsed refused = Parse(wrong);
     EXPECT_EQ(refused.status, 2) << wrong[0] << " " << wrong[1];
     EXPECT_NE(refused.err.find(wrong[0]), std::string::npos) << refused.err;
