@@ -69,9 +69,7 @@ std::string AllowedText(const AllowList& allow) {
 }
 
 std::string ListeningPorts(const ExporterSettings& settings) {
-  const bool ipv6 = settings.listenAddress.find(':') != std::string::npos;
-  const std::string host = ipv6 ? "[" + settings.listenAddress + "]" : settings.listenAddress;
-  return host + ":" + std::to_string(settings.listenPort);
+  return settings.listenAddress + ":" + std::to_string(settings.listenPort);
 }
 
 int LogMessage(const mg_connection* /*connection*/, const char* message) {

@@ -18,7 +18,7 @@ namespace kestrine::exporter {
 inline constexpr std::uint16_t kDefaultListenPort = 29115;
 
 struct ExporterSettings {
-  std::string listenAddress = "127.0.0.1";        // dotted quad, or an IPv6 address without brackets
+  std::string listenAddress = "127.0.0.1";        // dotted quad
   std::uint16_t listenPort = kDefaultListenPort;  // 0: the system picks one
   AllowList allow;
   BudgetRule budget;

@@ -23,9 +23,7 @@ int main(int argc, char** argv) {
     std::cerr << "kestrine-exporter: " << error << '\n';
     return 1;
   }
-  const bool ipv6 = settings.listenAddress.find(':') != std::string::npos;
-  std::cout << "kestrine-exporter: listening on http://"
-            << (ipv6 ? "[" + settings.listenAddress + "]" : settings.listenAddress) << ':' << server.Port() << "/"
+  std::cout << "kestrine-exporter: listening on http://" << settings.listenAddress << ':' << server.Port() << "/"
             << std::endl;
   kestrine::platform::AwaitStopSignal();
   server.Stop();

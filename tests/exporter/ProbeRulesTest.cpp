@@ -113,10 +113,10 @@ TEST(ExporterCommandLine, DefaultsListenOnLoopbackAndTakeKestrinectlsTimings) {
   EXPECT_EQ(defaults.settings.prober.timings.exchangeDelay, milliseconds(3000));
   EXPECT_FALSE(defaults.settings.allow.Allows(Address("10.0.0.1")));
 
-  const Parsed given = Parse({"--listen", "[::1]:0", "--allow", "10.0.0.0/8", "172.16.0.0/12", "--exchange-delay", "50",
+  const Parsed given = Parse({"--listen", "0.0.0.0:0", "--allow", "10.0.0.0/8", "172.16.0.0/12", "--exchange-delay", "50",
                               "--receive-timeout", "70", "--timeout", "4000", "--max-concurrent", "8"});
   ASSERT_FALSE(given.status) << given.err;
-  EXPECT_EQ(given.settings.listenAddress, "::1");
+  EXPECT_EQ(given.settings.listenAddress, "0.0.0.0");
   EXPECT_EQ(given.settings.listenPort, 0);
   EXPECT_TRUE(given.settings.allow.Allows(Address("172.20.1.1")));
   EXPECT_EQ(given.settings.prober.timings.exchangeDelay, milliseconds(50));
@@ -125,7 +125,7 @@ TEST(ExporterCommandLine, DefaultsListenOnLoopbackAndTakeKestrinectlsTimings) {
   EXPECT_EQ(given.settings.maxConcurrent, 8u);
 
   for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--listen", "29115"},
-                                                {"--listen", "example.org:80"},
+                                                {"--listen", "example.org:80"}, {"--listen", "[::1]:80"},
                                                 {"--allow", "10.0.0.1/8"},
                                                 {"--baseline", "/nonexistent/folder"},
                                                 {"--max-concurrent", "0"}}) {
