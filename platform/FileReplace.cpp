@@ -22,7 +22,23 @@ bool Fail(std::error_code* reason, int error) {
 
 }  // namespace
 
+bool IsReplaceable(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+  return status.type() == std::filesystem::file_type::not_found || status.type() == std::filesystem::file_type::regular;
+}
+
 #ifdef _WIN32
+
+WriteThroughResult WriteThrough(const std::filesystem::path& path, std::string_view bytes, std::error_code* reason) {
+  std::FILE* file = _wfopen(path.c_str(), L"wb");
+  bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const int error = errno;
+  ok = file != nullptr && std::fclose(file) == 0 && ok;
+  if (ok) return WriteThroughResult::Written;
+  Fail(reason, error != 0 ? error : EIO);
+  return WriteThroughResult::Failed;
+}
 
 bool ReplaceFile(const std::filesystem::path& path, std::string_view bytes, FileAccess /*access*/,
                  std::error_code* reason) {
@@ -77,6 +93,33 @@ void SyncFolder(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+WriteThroughResult WriteThrough(const std::filesystem::path& path, std::string_view bytes, std::error_code* reason) {
+  // Not truncated on opening: whether it may be is known only once it is open.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    Fail(reason, errno);
+    return WriteThroughResult::Failed;
+  }
+  struct stat opened {};
+  struct stat standardOutput {};
+  if (::fstat(fd, &opened) == 0 && ::fstat(STDOUT_FILENO, &standardOutput) == 0 &&
+      opened.st_dev == standardOutput.st_dev && opened.st_ino == standardOutput.st_ino) {
+    ::close(fd);
+    return WriteThroughResult::StandardOutput;
+  }
+  bool ok = (!S_ISREG(opened.st_mode) || ::ftruncate(fd, 0) == 0) && WriteAll(fd, bytes);
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    Fail(reason, error);
+    return WriteThroughResult::Failed;
+  }
+  return WriteThroughResult::Written;
+}
 
 bool ReplaceFile(const std::filesystem::path& path, std::string_view bytes, FileAccess access,
                  std::error_code* reason) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,7 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/Commands.h"
 #include "cli/JsonOutput.h"
+#include "cli/OptionFiles.h"
 #include "cli/RecordPrinter.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
@@ -380,6 +383,80 @@ TEST_F(Kestrinectl, ReadKeepsTheDocumentToItsOwnerAndSaysWhyItCannot) {
   EXPECT_EQ(missing.err, "Cannot write " + (file / "in.xml").string() + ": No such file or directory\n");
 }
 
+TEST_F(Kestrinectl, ReadWritesThroughWhatIsNotARegularFile) {
+  const Result dash = Run({"read", Address(0), "-o", "-"});
+  EXPECT_EQ(dash.status, 0) << dash.err;
+  EXPECT_EQ(dash.out, Encoder(0).ConfigurationDocument());
+  EXPECT_FALSE(std::filesystem::exists("-"));
+  std::filesystem::remove("-");
+
+  const auto fifo = std::filesystem::temp_directory_path() / ("kestrinectl-fifo-" + std::to_string(::getpid()));
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  const Result through = Run({"read", Address(1), "-o", fifo.string()});
+  EXPECT_EQ(through.status, 0) << through.err;
+  std::string received(20000, '\0');
+  const ssize_t n = ::read(reader, received.data(), received.size());
+  received.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  ::close(reader);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  std::filesystem::remove(fifo);
+  EXPECT_EQ(received, Encoder(1).ConfigurationDocument());
+
+  // What /dev/stdout leads to is this process's own output: printed there, as a shell set it up.
+  EXPECT_EQ(Run({"read", Address(2), "-o", "/dev/fd/1"}).out, Encoder(2).ConfigurationDocument());
+}
+
+// The environment variable for one test, gone again whatever the test does.
+class ScopedEnvironment final {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
+  ~ScopedEnvironment() { ::unsetenv(name_); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+};
+
+TEST_F(Kestrinectl, ThePasswordMayComeFromAFileOrTheEnvironment) {
+  const auto folder = std::filesystem::temp_directory_path() / ("kestrinectl-passwords-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const auto write = [&](const std::string& name, const std::string& content) {
+    std::ofstream(folder / name, std::ios::binary) << content;
+    return (folder / name).string();
+  };
+  const std::string current = write("current", Encoder(0).Password() + "\nsecond line\n");
+  const std::string next = write("next", "RRDDLLUU\r\n");
+  const std::string empty = write("empty", "\n");
+
+  const Result fromFiles = Run({"set", Address(0), "--password-file", current, "--new-password-file", next});
+  EXPECT_EQ(fromFiles.status, 0) << fromFiles.err;
+  EXPECT_EQ(Encoder(0).Password(), "RRDDLLUU");
+  {
+    const ScopedEnvironment password("KESTRINE_PASSWORD", Encoder(1).Password());
+    const Result fromEnvironment = Run({"set", Address(1), "cvbs_hue=9"});
+    EXPECT_EQ(fromEnvironment.status, 0) << fromEnvironment.err;
+    EXPECT_EQ(Encoder(1).Configuration().cvbs_hue, 9);
+    // The command line comes first.
+    EXPECT_EQ(Run({"set", Address(1), "--password", "LLLLLLLL"}).err, Address(1) + ": Password is incorrect!\n");
+  }
+  for (const auto& args :
+       {std::vector<std::string>{"set", Address(2), "--password", "UUUUUUUU", "--password-file", current},
+        std::vector<std::string>{"set", Address(2), "--password-file", empty},
+        std::vector<std::string>{"apply", Address(2), "--password-file", (folder / "none").string(), "--from",
+                                 current}}) {
+    const Result refused = Run(args);
+    EXPECT_EQ(refused.status, 2) << args[4];
+    EXPECT_FALSE(refused.err.empty());
+  }
+  EXPECT_EQ(Encoder(2).RequestCount(net::CMD_GETXML), 0u);
+  std::filesystem::remove_all(folder);
+  EXPECT_NE(Run({"set", "--help"}).out.find("KESTRINE_PASSWORD"), std::string::npos);
+}
+
 TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
   sim::ReplyFaults trickle;
   trickle.segmentSize = 8;
@@ -389,6 +466,29 @@ TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
   EXPECT_EQ(cut.status, 1);
   EXPECT_NE(cut.err.find("Configuration reply ended before its"), std::string::npos) << cut.err;
   EXPECT_NE(Run({"--help"}).out.find("--reply-limit"), std::string::npos);
+}
+
+// A file an option names can neither fill memory nor keep the command waiting.
+TEST(OptionFiles, AreReadWithinTheirBoundWhateverTheyAre) {
+  EXPECT_THROW((void)ReadOptionFile("/dev/zero", 100), UsageError);
+
+  const auto fifo = std::filesystem::temp_directory_path() / ("kestrinectl-nobody-" + std::to_string(::getpid()));
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadOptionFile(fifo.string(), 100), "");  // nobody writes: nothing, at once
+  std::filesystem::remove(fifo);
+
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ASSERT_EQ(::write(ends[1], "UUUU", 4), 4);  // and the writer keeps it open
+  try {
+    (void)ReadOptionFile("/dev/fd/" + std::to_string(ends[0]), 100, std::chrono::milliseconds(50));
+    ADD_FAILURE() << "a silent writer was waited for without end";
+  } catch (const UsageError& e) {
+    EXPECT_NE(std::string(e.what()).find("nothing more came"), std::string::npos) << e.what();
+  }
+  ::close(ends[0]);
+  ::close(ends[1]);
 }
 
 // Nobody can be asked when no socket can be had: not the same as nobody answering.

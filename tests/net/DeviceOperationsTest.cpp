@@ -51,6 +51,12 @@ TEST_F(DeviceMessageQuery, AFullRingPutsTheNewestOnTopAndTheOldestAtTheBottom) {
             (std::vector<std::string>{"s2", "s1", "s0", "s9", "s8", "s7", "s6", "s5", "s4", "s3"}));
   EXPECT_TRUE(feedback_.messages.empty());
   EXPECT_EQ(feedback_.waitDepth, 0);
+
+  // The lines alone, oldest first, for a caller that keeps its own log.
+  const DeviceMessages fetched = Operations().FetchDeviceMessages(entry_.ipAddr);
+  EXPECT_EQ(fetched.result, OperationResult::Success);
+  EXPECT_EQ(fetched.lines, (std::vector<std::string>{"s3", "s4", "s5", "s6", "s7", "s8", "s9", "s0", "s1", "s2"}));
+  EXPECT_EQ(feedback_.log.size(), 10u);
 }
 
 TEST_F(DeviceMessageQuery, EmptySlotsBeforeTheWrapAddNothing) {
@@ -202,6 +208,33 @@ TEST_F(ReadConfiguration, AFolderThatCannotBeWrittenIsReportedAndTheReadGoesOn) 
 TEST_F(ReadConfiguration, TheImageAndTheRefreshNameTheRecordTheReadWasGiven) {
   EXPECT_EQ(Read(), OperationResult::Success);
   EXPECT_EQ(feedback_.entries, (std::vector<const config::EncoderConfiguration*>{&entry_, &entry_, &entry_}));
+}
+
+// A message where the desktop has one, else an explanation the desktop passes over: always exactly one.
+TEST_F(ReadConfiguration, EveryFailedReadIsSaidOnce) {
+  const auto withFaults = [](auto&& set) {
+    sim::ReplyFaults faults;
+    set(faults);
+    return faults;
+  };
+  const std::vector<std::pair<sim::ReplyFaults, std::string>> cases{
+      {withFaults([](sim::ReplyFaults& f) { f.silent = true; }), std::string(kReadConfigurationFailed)},
+      {withFaults([](sim::ReplyFaults& f) { f.cmd = CMD_GET_MESSAGE; }),
+       "Configuration reply is not an answer to the configuration request"},
+      {withFaults([](sim::ReplyFaults& f) { f.length = 10000; }), "Configuration length 10000 is outside 0..9999"},
+      {withFaults([](sim::ReplyFaults& f) { f.closeAfterBytes = 20; }), "Configuration reply ended before its"},
+      {withFaults([](sim::ReplyFaults& f) { f.rawReply = EncodeConfigurationReply("<other/>"); }),
+       std::string(kDocumentRefused)},
+  };
+  for (const auto& [faults, said] : cases) {
+    Encoder().SetReplyFaults(CMD_GETXML, faults);
+    feedback_ = RecordingFeedback{};
+    EXPECT_EQ(Operations().ReadConfigurationDocument(entry_, flags_).result, OperationResult::Failure) << said;
+    std::vector<std::string> everything = feedback_.MessageTexts();
+    everything.insert(everything.end(), feedback_.details.begin(), feedback_.details.end());
+    ASSERT_EQ(everything.size(), 1u) << said;
+    EXPECT_EQ(everything[0].rfind(said, 0), 0u) << everything[0];
+  }
 }
 
 TEST_F(ReadConfiguration, AnEmptyDocumentIsRefused) {
