@@ -7,6 +7,7 @@
 
 #include "config/ConfigurationDocument.h"
 #include "config/ConfigurationOverlay.h"
+#include "config/DocumentFields.h"
 #include "config/RecordFields.h"
 #include "config/TextEncoding.h"
 #include "net/Protocol.h"
@@ -90,14 +91,15 @@ DriftReport BaselineFolder::Compare(std::uint32_t ipAddr, const config::EncoderC
     return report;
   }
   config::EncoderConfiguration baseline;
-  if (config::LoadConfigurationDocument(*read.bytes, baseline) == 0) {
+  config::DocumentFields carried;
+  if (config::LoadConfigurationDocument(*read.bytes, baseline, carried) == 0) {
     failures.push_back({kStage, path.filename().string() + ": not a configuration document"});
     return report;
   }
   report.baselineLoaded = true;
   // The encoder's own saved file, so its addresses and stream destination count too.
   const config::ConfigurationOverlay overlay =
-      config::OverlayConfiguration(current, baseline, config::OverlayScope::SettingsAndNetwork);
+      config::OverlayConfiguration(current, baseline, carried, config::OverlayScope::SettingsAndNetwork);
   for (const config::FieldChange& change : overlay.changes) {
     report.settings.push_back({std::string(change.field->name), config::DecodeGb18030Lenient(change.to),
                                config::DecodeGb18030Lenient(change.from)});

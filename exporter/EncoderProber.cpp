@@ -1,7 +1,5 @@
 #include "exporter/EncoderProber.h"
 
-#include <array>
-
 #include "config/ConfigurationDocument.h"
 #include "exporter/Baseline.h"
 #include "exporter/ProbeBudget.h"
@@ -23,26 +21,9 @@ constexpr milliseconds kAnswerReserve{100};
 // A window shorter than this cannot show a stream's tables or measure its rate.
 constexpr milliseconds kShortestStreamWindow{500};
 
-struct ReadFailureText {
-  net::ReadFailure failure;
-  std::string_view text;
-};
-
-// The reads that end without a message of the protocol's own still say why here.
-constexpr std::array<ReadFailureText, 5> kSilentReadFailures{{
-    {net::ReadFailure::WrongCommand, "the reply is not a configuration (another command word)"},
-    {net::ReadFailure::NoLength, "the reply ended before its length"},
-    {net::ReadFailure::BadLength, "the reply's length is outside 0..9999"},
-    {net::ReadFailure::IncompleteBody, "the reply ended before the whole document"},
-    {net::ReadFailure::Connection, net::kConnectDeviceFailed},
-}};
-
-std::string FailureReason(net::ReadFailure failure, const ProbeFeedback& feedback) {
-  if (!feedback.FirstMessage().empty()) return feedback.FirstMessage();
-  for (const ReadFailureText& entry : kSilentReadFailures) {
-    if (entry.failure == failure) return std::string(entry.text);
-  }
-  return std::string(net::kReadConfigurationFailed);
+// The operations say why a read failed; the fallback is the desktop's own message.
+std::string FailureReason(const ProbeFeedback& feedback) {
+  return feedback.FirstMessage().empty() ? std::string(net::kReadConfigurationFailed) : feedback.FirstMessage();
 }
 
 }  // namespace
@@ -71,13 +52,13 @@ void EncoderProber::ReadConfiguration(const ProbeTarget& target, milliseconds bu
   net::DeviceOperations operations(network, feedback);
   const net::ConfigurationFetch fetch = operations.FetchConfigurationDocument(target.address);
   if (fetch.failure != net::ReadFailure::None) {
-    report.failures.push_back({kConfigStage, FailureReason(fetch.failure, feedback)});
+    report.failures.push_back({kConfigStage, FailureReason(feedback)});
     return;
   }
   config::EncoderConfiguration record;
   record.ipAddr = target.address;
   if (config::LoadConfigurationDocument(fetch.document, record) == 0) {
-    report.failures.push_back({kConfigStage, "the configuration document was refused"});
+    report.failures.push_back({kConfigStage, std::string(net::kDocumentRefused)});
     return;
   }
   record.configurationRead = 1;
