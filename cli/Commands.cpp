@@ -19,6 +19,7 @@
 #include "net/Discovery.h"
 #include "platform/FileReplace.h"
 #include "platform/Ipv4Text.h"
+#include "platform/Utf8Path.h"
 
 namespace kestrine::cli {
 namespace {
@@ -52,8 +53,9 @@ constexpr std::string_view kStandardOutputName = "-";
 // through, never replaced by a file.
 platform::WriteThroughResult PlaceDocument(const std::string& path, std::string_view document,
                                            std::error_code& reason) {
-  if (!platform::IsReplaceable(path)) return platform::WriteThrough(path, document, &reason);
-  return platform::ReplaceFile(path, document, platform::FileAccess::OwnerOnly, &reason)
+  const std::filesystem::path target = platform::PathFromUtf8(path);
+  if (!platform::IsReplaceable(target)) return platform::WriteThrough(target, document, &reason);
+  return platform::ReplaceFile(target, document, platform::FileAccess::OwnerOnly, &reason)
              ? platform::WriteThroughResult::Written
              : platform::WriteThroughResult::Failed;
 }

@@ -19,6 +19,7 @@
 #include "net/Discovery.h"
 #include "net/Timings.h"
 #include "platform/Ipv4Text.h"
+#include "platform/OpenFileLimit.h"
 #include "platform/Socket.h"
 
 namespace kestrine::cli {
@@ -213,10 +214,10 @@ int RunKestrinectl(int argc, const char* const* argv, std::ostream& out, std::os
     return kExitUsage;
   }
   arguments.timings.ApplyTo(arguments.options.network.timings);
-  arguments.options.freeDescriptors = RaiseOpenFileLimit();
+  arguments.options.freeDescriptors = platform::RaiseOpenFileLimit();
 
   if (!platform::StartSocketLayer()) {
-    err << " Init sock failed ! \n";
+    err << platform::kSocketLayerFailedText << '\n';
     return kExitFailed;
   }
   try {

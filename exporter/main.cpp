@@ -5,18 +5,23 @@
 
 #include "exporter/ExporterCommandLine.h"
 #include "exporter/ExporterServer.h"
-#include "platform/ProgramSignals.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/ProgramStart.h"
+#include "platform/StopRequest.h"
 
 int main(int argc, char** argv) {
-  kestrine::platform::PrepareForStopSignal();
+  // First of all, so that a stop requested while starting up still ends the program cleanly.
+  kestrine::platform::StopRequest stop;
+  kestrine::platform::ProgramStart start(argc, argv);
 #ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);  // a scraper that hangs up must not end the exporter
 #endif
   kestrine::exporter::ExporterSettings settings;
-  if (const auto status = kestrine::exporter::ParseExporterCommandLine(argc, argv, settings, std::cout, std::cerr)) {
+  if (const auto status = kestrine::exporter::ParseExporterCommandLine(start.Argc(), start.Argv(), settings,
+                                                                       std::cout, std::cerr)) {
     return *status;
   }
-  kestrine::platform::AllowAllOpenFiles();  // every probe in flight holds a connection
+  (void)kestrine::platform::RaiseOpenFileLimit();  // every probe in flight holds a connection
   kestrine::exporter::ExporterServer server(settings);
   std::string error;
   if (!server.Start(error)) {
@@ -25,7 +30,7 @@ int main(int argc, char** argv) {
   }
   std::cout << "kestrine-exporter: listening on http://" << settings.listenAddress << ':' << server.Port() << "/"
             << std::endl;
-  kestrine::platform::AwaitStopSignal();
+  stop.Await();
   server.Stop();
   return 0;
 }

@@ -30,4 +30,9 @@ enum class WriteThroughResult { Written, StandardOutput, Failed };
 WriteThroughResult WriteThrough(const std::filesystem::path& path, std::string_view bytes,
                                 std::error_code* reason = nullptr);
 
+// Whether the file is as OwnerOnly leaves it: POSIX mode 0600; on Windows, whose files
+// have no such mode, an access list of its own (nothing handed down from the folder)
+// with one entry that lets the current user, and nobody else, open it.
+[[nodiscard]] bool IsOwnerOnly(const std::filesystem::path& path);
+
 }  // namespace kestrine::platform

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "platform/Ipv4Text.h"
-#include "platform/ProgramSignals.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/ProgramStart.h"
+#include "platform/StopRequest.h"
 #include "sim/EncoderFleet.h"
 #include "sim/SimulatorCommandLine.h"
 
@@ -39,12 +41,15 @@ void ReportWhatIsServed(EncoderFleet& fleet, const SimulatorSettings& settings) 
 
 int main(int argc, char** argv) {
   // First of all, so that a stop requested while starting up still ends the program cleanly.
-  kestrine::platform::PrepareForStopSignal();
+  kestrine::platform::StopRequest stop;
+  kestrine::platform::ProgramStart start(argc, argv);
   SimulatorSettings settings;
-  if (const auto status = kestrine::sim::ParseSimulatorCommandLine(argc, argv, settings, std::cout, std::cerr)) {
+  if (const auto status =
+          kestrine::sim::ParseSimulatorCommandLine(start.Argc(), start.Argv(), settings, std::cout, std::cerr)) {
     return *status;
   }
-  kestrine::platform::AllowAllOpenFiles();
+  // A fleet of a thousand needs a thousand listeners and their connections.
+  (void)kestrine::platform::RaiseOpenFileLimit();
 
   settings.fleet.reportProblem = [](const std::string& problem) {
     std::cerr << "kestrine-encoder-sim: " << problem << '\n';
@@ -58,7 +63,7 @@ int main(int argc, char** argv) {
   ApplyFaults(fleet, settings);
   ReportWhatIsServed(fleet, settings);
 
-  kestrine::platform::AwaitStopSignal();
+  stop.Await();
   fleet.Stop();
   return 0;
 }
