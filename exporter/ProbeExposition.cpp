@@ -42,6 +42,10 @@ constexpr MetricSpec kStreamReceived{"kestrine_stream_received",
 constexpr MetricSpec kStreamWindow{"kestrine_stream_window_seconds", "How long the stream was received"};
 constexpr MetricSpec kStreamBitrate{"kestrine_stream_bitrate_bytes_per_second",
                                     "The transport stream's rate measured from its PCRs"};
+constexpr MetricSpec kStreamVideo{"kestrine_stream_video_bitrate_bytes_per_second",
+                                  "The video elementary stream's measured rate"};
+constexpr MetricSpec kStreamAudio{"kestrine_stream_audio_bitrate_bytes_per_second",
+                                  "The audio elementary stream's measured rate"};
 constexpr MetricSpec kStreamErrors{"kestrine_stream_errors", "Errors the analyser counted over the probe window"};
 constexpr MetricSpec kStreamMismatch{"kestrine_stream_mismatch",
                                      "A value the stream carries that the configuration says otherwise"};
@@ -64,7 +68,7 @@ constexpr std::array<ConfiguredRate, 4> kConfiguredRates{{
 constexpr double kBytesPerSecondPerKbit = 1000.0 / 8.0;
 
 constexpr std::array<std::string_view, kStreamCheckCount> kStreamCheckNames{
-    "continuity", "pcr", "pat", "pmt", "sync", "crc", "transport_error", "rtp_sequence"};
+    "continuity", "pcr", "pat", "pmt", "pid", "sync", "crc", "transport_error", "rtp_sequence", "interruption", "sdt"};
 
 // One registry per answer: a scrape shows exactly what this probe found.
 class Exposition final {
@@ -131,13 +135,12 @@ void ExposeStream(const StreamReport& stream, Exposition& out) {
   out.Flag(kStreamReceived, stream.received);
   out.Set(kStreamWindow, stream.window.count());
   if (stream.bitrateBytesPerSecond) out.Set(kStreamBitrate, *stream.bitrateBytesPerSecond);
+  if (stream.videoBytesPerSecond) out.Set(kStreamVideo, *stream.videoBytesPerSecond);
+  if (stream.audioBytesPerSecond) out.Set(kStreamAudio, *stream.audioBytesPerSecond);
   for (std::size_t i = 0; i < kStreamCheckCount; ++i) {
     out.Set(kStreamErrors, {{"check", std::string(kStreamCheckNames[i])}}, stream.errors[i]);
   }
-  for (const StreamMismatch& mismatch : stream.mismatches) {
-    out.Set(kStreamMismatch,
-            {{"field", mismatch.field}, {"configured", mismatch.configured}, {"measured", mismatch.measured}}, 1);
-  }
+  for (const std::string& field : stream.mismatches) out.Set(kStreamMismatch, {{"field", field}}, 1);
 }
 
 }  // namespace

@@ -34,22 +34,19 @@ struct DriftReport {
 };
 
 // The checks of the stream analyser whose errors are counted over the window.
-enum class StreamCheck { Continuity, Pcr, Pat, Pmt, Sync, Crc, TransportError, RtpSequence };
-inline constexpr std::size_t kStreamCheckCount = 8;
-
-// A value the stream carries that the configuration says otherwise.
-struct StreamMismatch {
-  std::string field;  // the record field it concerns
-  std::string configured;
-  std::string measured;
-};
+enum class StreamCheck { Continuity, Pcr, Pat, Pmt, Pid, Sync, Crc, TransportError, RtpSequence, Interruption, Sdt };
+inline constexpr std::size_t kStreamCheckCount = 11;
 
 struct StreamReport {
   bool received = false;
   std::chrono::duration<double> window{0};
-  std::optional<double> bitrateBytesPerSecond;     // measured from the PCRs
+  std::optional<double> bitrateBytesPerSecond;  // measured from the PCRs
+  std::optional<double> videoBytesPerSecond;    // the elementary streams' own rates
+  std::optional<double> audioBytesPerSecond;
   std::array<double, kStreamCheckCount> errors{};  // by StreamCheck
-  std::vector<StreamMismatch> mismatches;
+  // The record fields whose value the stream contradicts. Only the field: the measured values
+  // change with every probe, and as labels they would make a new series each time.
+  std::vector<std::string> mismatches;
 };
 
 struct ProbeReport {

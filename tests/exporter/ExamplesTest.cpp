@@ -51,7 +51,9 @@ exporter::ProbeReport EverythingReport() {
   stream.window = std::chrono::seconds(5);
   stream.bitrateBytesPerSecond = 500000;
   stream.errors[0] = 3;
-  stream.mismatches.push_back({"prg_name", "News \"1\"", "News\\2"});
+  stream.videoBytesPerSecond = 450000;
+  stream.audioBytesPerSecond = 24000;
+  stream.mismatches.push_back("prg_name");
   report.stream = stream;
   report.failures.push_back({"stream", "PCR gap"});
   return report;
