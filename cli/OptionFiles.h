@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/BoundedFile.h"
+
 namespace kestrine::cli {
 
 // The longest a file an option names may keep kestrinectl waiting for bytes that do not come (a pipe
 // whose writer holds it open, a terminal), and the most it may hold.
-inline constexpr std::chrono::milliseconds kOptionFilePatience{30000};
+inline constexpr std::chrono::milliseconds kOptionFilePatience = platform::kWholeReadPatience;
 inline constexpr std::size_t kTargetsFileLimit = 1024 * 1024;
 inline constexpr std::size_t kPasswordFileLimit = 4096;
 

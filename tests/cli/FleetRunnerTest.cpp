@@ -1,7 +1,6 @@
 #include "cli/FleetRunner.h"
 
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <atomic>
 #include <sstream>
@@ -9,6 +8,8 @@
 #include <thread>
 
 #include "cli/ConsoleFeedback.h"
+#include "config/ConfigurationDocument.h"
+#include "config/EncoderConfiguration.h"
 #include "platform/OpenFileLimit.h"
 #include "support/Eventually.h"
 
@@ -47,18 +48,17 @@ TEST(FleetRunner, PrintsInTheOrderGivenWhateverOrderJobsFinishIn) {
   EXPECT_LE(mostAtOnce.load(), 4);
 }
 
-TEST(FleetRunner, AWorkerHasRoomForTheDeepestDocumentAReplyCanHold) {
+TEST(FleetRunner, AWorkerReadsTheDeepestDocumentAReplyCanHold) {
   std::string deepest;
-  for (int level = 0; level < 9999 / 3; ++level) deepest += "<a>";
+  for (std::size_t level = 0; level < config::kMaxDocumentBytes / 3; ++level) deepest += "<a>";
   std::ostringstream out;
   std::ostringstream err;
   const FleetRunner runner(1);
   EXPECT_TRUE(runner.Run(
       1,
       [&](std::size_t, JobOutput&) {
-        TiXmlDocument document;
-        document.Parse(deepest.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
-        return document.Error();  // unclosed: parsed to the bottom, then refused
+        config::EncoderConfiguration record;
+        return config::LoadConfigurationDocument(deepest, record) == 0;  // unclosed: parsed to the bottom, refused
       },
       out, err));
 }
