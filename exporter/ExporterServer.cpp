@@ -12,9 +12,9 @@
 #include "exporter/ProbeExposition.h"
 #include "exporter/ProbeReport.h"
 #include "exporter/ProbeRequest.h"
-#include "exporter/ProbeThread.h"
 #include "platform/Ipv4Text.h"
 #include "platform/Socket.h"
+#include "platform/StackThread.h"
 
 namespace kestrine::exporter {
 namespace {
@@ -24,6 +24,10 @@ constexpr const char* kPlainText = "text/plain; charset=utf-8";
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kScrapeTimeoutHeader = "X-Prometheus-Scrape-Timeout-Seconds";
 
+// The web server's workers have small stacks (100 KiB in Debian's build), and a probe
+// parses a document and analyses a stream: it runs on a thread of its own with room to
+// spare while the worker waits.
+constexpr std::size_t kProbeStackBytes = 1024 * 1024;
 // Workers beyond the probes' own, for /metrics, the landing page and refusals.
 constexpr std::size_t kLightWorkers = 4;
 constexpr std::chrono::milliseconds kKnockInterval{20};
@@ -194,7 +198,7 @@ ExporterServer::Answer ExporterServer::Probe(mg_connection* connection) {
   const std::chrono::milliseconds budget = ProbeBudget(header != nullptr ? header : "", settings_.budget);
   metrics_.ProbeStarted();
   ProbeReport report;
-  RunOnStackOf(kProbeStackBytes, [&] { report = prober_.Probe(*target, *module, budget); });
+  platform::RunOnStack(kProbeStackBytes, [&] { report = prober_.Probe(*target, *module, budget); });
   metrics_.ProbeFinished(*module, report.up, report.duration);
   return {200, kExposition, ExposeProbe(report)};
 }

@@ -157,7 +157,7 @@ TEST_F(Exposition, BaselinesAreReadWithABoundAndNeverFromAFifo) {
   EXPECT_TRUE(Has(oversized, "\nkestrine_config_baseline_loaded 0\n")) << oversized;
   const HttpAnswer fifo = Probe(1);
   EXPECT_EQ(fifo.status, 200);
-  EXPECT_TRUE(Has(fifo.body, "not a regular file")) << fifo.body;
+  EXPECT_TRUE(Has(fifo.body, "a pipe nothing wrote to")) << fifo.body;
 }
 
 }  // namespace
