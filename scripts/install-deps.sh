@@ -7,7 +7,7 @@
 set -eu
 
 packages="g++ cmake ninja-build pkg-config qt6-base-dev libtinyxml-dev libcli11-dev \
-libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libxml2-utils fonts-dejavu-core \
+libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libxml2-utils fonts-dejavu-core libdvbpsi-dev ffmpeg \
 prometheus-cpp-dev libcivetweb-dev prometheus ansible-core $*"
 
 missing=""
