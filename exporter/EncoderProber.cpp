@@ -30,7 +30,8 @@ std::string FailureReason(const ProbeFeedback& feedback) {
 
 EncoderProber::EncoderProber(ProberSettings settings) : settings_(std::move(settings)) {}
 
-ProbeReport EncoderProber::Probe(const ProbeTarget& target, ProbeModule module, milliseconds budget) const {
+ProbeReport EncoderProber::Probe(const ProbeTarget& target, ProbeModule module, milliseconds budget,
+                                 const std::function<bool()>& stopping) const {
   const auto started = std::chrono::steady_clock::now();
   const platform::Deadline deadline(budget);
   ProbeReport report;
@@ -39,7 +40,7 @@ ProbeReport EncoderProber::Probe(const ProbeTarget& target, ProbeModule module, 
   if (report.up && settings_.baselines) {
     report.drift = BaselineFolder(*settings_.baselines).Compare(target.address, *report.record, report.failures);
   }
-  if (report.up && module == ProbeModule::Stream) ReceiveStream(deadline.Remaining(), report);
+  if (report.up && module == ProbeModule::Stream) ReceiveStream(deadline.Remaining(), stopping, report);
   report.duration = std::chrono::steady_clock::now() - started;
   return report;
 }
@@ -66,13 +67,14 @@ void EncoderProber::ReadConfiguration(const ProbeTarget& target, milliseconds bu
   report.up = true;
 }
 
-void EncoderProber::ReceiveStream(milliseconds timeLeft, ProbeReport& report) const {
+void EncoderProber::ReceiveStream(milliseconds timeLeft, const std::function<bool()>& stopping,
+                                  ProbeReport& report) const {
   const milliseconds window = std::min(settings_.streamWindow, timeLeft - kAnswerReserve);
   if (window < kShortestStreamWindow) {
     report.failures.push_back({kStreamStage, "no time left to receive the stream within the scrape timeout"});
     return;
   }
-  report.stream = ProbeStream(*report.record, window, report.failures);
+  report.stream = ProbeStream(*report.record, {window, settings_.streamInterface, stopping}, report.failures);
 }
 
 }  // namespace kestrine::exporter

@@ -96,6 +96,10 @@ void AddOptions(CLI::App& app, RawOptions& raw, ExporterSettings& s) {
   app.add_option("--baseline", raw.baseline,
                  "folder of saved configurations, DIR/ADDR.xml (kestrinectl read ADDR -o DIR/ADDR.xml), for drift")
       ->type_name("DIR");
+  app.add_option("--interface", s.prober.streamInterface,
+                 "network interface (a name or an address) module stream joins multicast groups on; "
+                 "default: the one the routing table picks")
+      ->type_name("IF");
   const char* encoders = "Encoders (as kestrinectl's)";
   app.add_option("--port", s.encoderPort, "TCP control port of encoders whose target names none")
       ->default_val(s.encoderPort)

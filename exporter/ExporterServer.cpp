@@ -95,6 +95,7 @@ ExporterServer::~ExporterServer() { Stop(); }
 
 bool ExporterServer::Start(std::string& error) {
   if (context_ != nullptr) return true;
+  stopping_ = false;
   mg_init_library(0);
   const std::string ports = ListeningPorts(settings_);
   const std::string workers = std::to_string(settings_.maxConcurrent + kLightWorkers);
@@ -119,6 +120,7 @@ bool ExporterServer::Start(std::string& error) {
 
 void ExporterServer::Stop() {
   if (context_ == nullptr) return;
+  stopping_ = true;
   // civetweb's listener looks at its stop flag between polls of 2 s; a connection
   // ends the poll at once, so knocking until it has stopped saves those seconds.
   std::atomic<bool> stopped{false};
@@ -198,7 +200,8 @@ ExporterServer::Answer ExporterServer::Probe(mg_connection* connection) {
   const std::chrono::milliseconds budget = ProbeBudget(header != nullptr ? header : "", settings_.budget);
   metrics_.ProbeStarted();
   ProbeReport report;
-  platform::RunOnStack(kProbeStackBytes, [&] { report = prober_.Probe(*target, *module, budget); });
+  platform::RunOnStack(kProbeStackBytes,
+                       [&] { report = prober_.Probe(*target, *module, budget, [this] { return stopping_.load(); }); });
   metrics_.ProbeFinished(*module, report.up, report.duration);
   return {200, kExposition, ExposeProbe(report)};
 }

@@ -50,6 +50,7 @@ class ExporterServer final {
   EncoderProber prober_;
   ExporterMetrics metrics_;
   std::atomic<std::size_t> probesRunning_{0};
+  std::atomic<bool> stopping_{false};  // streams being received end early
   mg_context* context_ = nullptr;
   std::uint16_t port_ = 0;
 };

@@ -67,8 +67,13 @@ constexpr std::array<ConfiguredRate, 4> kConfiguredRates{{
 }};
 constexpr double kBytesPerSecondPerKbit = 1000.0 / 8.0;
 
+// By StreamCheck.
 constexpr std::array<std::string_view, kStreamCheckCount> kStreamCheckNames{
-    "continuity", "pcr", "pat", "pmt", "pid", "sync", "crc", "transport_error", "rtp_sequence", "interruption", "sdt"};
+    "sync_loss",         "sync_byte",    "pat",
+    "continuity",        "pmt",          "pid",
+    "transport_error",   "crc",          "pcr_repetition",
+    "pcr_discontinuity", "rtp_sequence", "rtp_payload_type",
+    "interruption",      "sdt"};
 
 // One registry per answer: a scrape shows exactly what this probe found.
 class Exposition final {

@@ -33,9 +33,24 @@ struct DriftReport {
   std::vector<SettingDrift> settings;  // in record order; empty: no drift
 };
 
-// The checks of the stream analyser whose errors are counted over the window.
-enum class StreamCheck { Continuity, Pcr, Pat, Pmt, Pid, Sync, Crc, TransportError, RtpSequence, Interruption, Sdt };
-inline constexpr std::size_t kStreamCheckCount = 11;
+// The checks of the stream analyser whose errors are counted over the window, in the order of its report.
+enum class StreamCheck {
+  SyncLoss,
+  SyncByte,
+  Pat,
+  Continuity,
+  Pmt,
+  Pid,
+  TransportError,
+  Crc,
+  PcrRepetition,
+  PcrDiscontinuity,
+  RtpSequence,
+  RtpPayloadType,
+  Interruption,
+  Sdt,
+};
+inline constexpr std::size_t kStreamCheckCount = 14;
 
 struct StreamReport {
   bool received = false;

@@ -78,7 +78,8 @@ TEST(Examples, UseOnlyMetricsTheExporterGivesAndItsWholeExpositionPassesPromtool
   names.merge(ExposedNames(own.Text()));
 
   const std::regex metric("kestrine_[a-z_]+");
-  for (const char* example : {"prometheus/kestrine-alerts.yml", "prometheus/grafana-dashboard.json"}) {
+  for (const char* example :
+       {"prometheus/kestrine-alerts.yml", "prometheus/kestrine-alerts.test.yml", "prometheus/grafana-dashboard.json"}) {
     const std::string text = ReadFile(kExamples / example);
     ASSERT_FALSE(text.empty()) << example;
     for (auto it = std::sregex_iterator(text.begin(), text.end(), metric); it != std::sregex_iterator(); ++it) {

@@ -3,9 +3,13 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <limits>
 
 #include "config/EncoderConfiguration.h"
 #include "exporter/ExporterFixture.h"
+#include "stream/StreamLayout.h"
+#include "support/Eventually.h"
+#include "support/UdpPorts.h"
 
 namespace kestrine::test {
 namespace {
@@ -25,7 +29,24 @@ class Exposition : public ExporterFixture {
     edit(record);
     Encoder(index).SetConfiguration(record);
   }
+
+  // The encoder's stream to a free port of 127.0.0.1, where the exporter can receive it; sent when `on`.
+  void Stream(std::size_t index, bool on, const stream::StreamFaults& faults = {}) {
+    Change(index, [](auto& r) { r.multicast_port = FreeUdpPort(); });
+    Encoder(index).SetStreamFaults(faults);
+    Encoder(index).SetStreaming(on);
+    ASSERT_TRUE(Eventually([&] { return Encoder(index).StreamSettled() && Encoder(index).Stream().sending == on; }));
+  }
 };
+
+// The value of the one sample `series` (name and labels as exposed); NaN when absent.
+double Sample(const std::string& body, const std::string& series) {
+  const std::size_t at = body.find("\n" + series + " ");
+  if (at == std::string::npos) return std::numeric_limits<double>::quiet_NaN();
+  return std::stod(body.substr(at + series.size() + 2));
+}
+
+constexpr std::chrono::milliseconds kShortWindow{1000};
 
 TEST_F(Exposition, EveryModuleAndTheExportersOwnMetricsPassPromtool) {
   KESTRINE_REQUIRE_PROGRAM(promtool, "promtool", "prometheus");
@@ -34,7 +55,12 @@ TEST_F(Exposition, EveryModuleAndTheExportersOwnMetricsPassPromtool) {
   SaveBaseline(1, baselines.Path());
   Change(1, [](auto& r) { r.mux_bitrate = 3000; });
   Encoder(2).SetRefuseConnections(true);
-  StartExporter([&](auto& s) { s.prober.baselines = baselines.Path(); });
+  Stream(0, true, {.continuityErrors = true, .bitrateOffsetPercent = 10});
+  Stream(1, false);
+  StartExporter([&](auto& s) {
+    s.prober.baselines = baselines.Path();
+    s.prober.streamWindow = kShortWindow;
+  });
 
   for (const std::string module : {"config", "stream"}) {
     for (std::size_t i = 0; i < 3; ++i) {
@@ -65,6 +91,42 @@ TEST_F(Exposition, ReportsTheConfiguredRatesInBytesPerSecondAndTheDestination) {
   EXPECT_TRUE(Has(body, "kestrine_config_destination_info{address=\"" + platform::FormatIpv4(record.multicast_ip) +
                             "\",port=\"" + std::to_string(record.multicast_port) + "\",protocol=\"rtp\"} 1"))
       << body;
+}
+
+TEST_F(Exposition, StreamModuleGivesWhatTheStreamIsItsErrorsAndWhereItContradictsTheConfiguration) {
+  Stream(0, true);
+  Stream(1, true, {.continuityErrors = true, .bitrateOffsetPercent = 10});
+  Stream(2, false);
+  StartExporter([](auto& s) { s.prober.streamWindow = kShortWindow; });
+
+  const std::string sound = Probe(0, "stream").body;
+  const double configured = Sample(sound, "kestrine_config_mux_bitrate_bytes_per_second");
+  EXPECT_EQ(Sample(sound, "kestrine_stream_received"), 1) << sound;
+  EXPECT_EQ(Sample(sound, "kestrine_stream_window_seconds"), 1) << sound;
+  EXPECT_NEAR(Sample(sound, "kestrine_stream_bitrate_bytes_per_second"), configured, configured * 0.02) << sound;
+  EXPECT_GT(Sample(sound, "kestrine_stream_video_bitrate_bytes_per_second"), 0) << sound;
+  EXPECT_GT(Sample(sound, "kestrine_stream_audio_bitrate_bytes_per_second"), 0) << sound;
+  EXPECT_EQ(Sample(sound, "kestrine_stream_errors{check=\"continuity\"}"), 0) << sound;
+  EXPECT_FALSE(Has(sound, "kestrine_stream_mismatch{")) << sound;
+  EXPECT_FALSE(Has(sound, "kestrine_probe_failure_info{")) << sound;
+
+  const std::string faulty = Probe(1, "stream").body;
+  EXPECT_GT(Sample(faulty, "kestrine_stream_bitrate_bytes_per_second"), configured * 1.05) << faulty;
+  EXPECT_GT(Sample(faulty, "kestrine_stream_errors{check=\"continuity\"}"), 0) << faulty;
+  EXPECT_EQ(Sample(faulty, "kestrine_stream_errors{check=\"pat\"}"), 0) << faulty;
+  EXPECT_EQ(Sample(faulty, "kestrine_stream_mismatch{field=\"mux_bitrate\"}"), 1) << faulty;
+
+  const std::string silent = Probe(2, "stream").body;
+  EXPECT_EQ(Sample(silent, "kestrine_up"), 1) << silent;
+  EXPECT_EQ(Sample(silent, "kestrine_stream_received"), 0) << silent;
+  EXPECT_FALSE(Has(silent, "kestrine_stream_bitrate_bytes_per_second")) << silent;
+  EXPECT_TRUE(Has(silent, "reason=\"no stream received at 127.0.0.1:")) << silent;
+
+  // Another host's address is no place to listen: said so, and no stream series at all.
+  Change(2, [](auto& r) { r.multicast_ip = platform::HostToNetwork32(0xC0000201); });  // 192.0.2.1
+  const std::string elsewhere = Probe(2, "stream").body;
+  EXPECT_TRUE(Has(elsewhere, "reason=\"cannot receive the stream to 192.0.2.1:")) << elsewhere;
+  EXPECT_FALSE(Has(elsewhere, "kestrine_stream_received")) << elsewhere;
 }
 
 TEST_F(Exposition, EncoderTextsCannotBreakTheFormat) {

@@ -4,6 +4,7 @@
 
 #include "exporter/ExporterFixture.h"
 #include "support/Eventually.h"
+#include "support/UdpPorts.h"
 
 namespace kestrine::test {
 namespace {
@@ -64,6 +65,18 @@ TEST_F(Server, ASilentEncoderIsReportedDownWithinTheScrapeTimeout) {
   ASSERT_EQ(answer.status, 200) << "no answer within the scrape timeout";
   EXPECT_TRUE(Has(answer.body, "\nkestrine_up 0\n")) << answer.body;
   EXPECT_TRUE(Has(answer.body, "Read Device Configuration Failed !")) << answer.body;
+}
+
+TEST_F(Server, AStreamIsListenedForOnlyAsLongAsTheScrapeTimeoutLeaves) {
+  config::EncoderConfiguration record = Encoder(1).Configuration();
+  record.multicast_port = FreeUdpPort();  // where nothing is sent
+  Encoder(1).SetConfiguration(record);
+  StartExporter([](auto& s) { s.prober.streamWindow = milliseconds(60000); });
+  const HttpAnswer answer = HttpGet(server_->Port(), "/probe?target=" + Address(1) + "&module=stream",
+                                    {{"X-Prometheus-Scrape-Timeout-Seconds", "2"}}, milliseconds(2000));
+  ASSERT_EQ(answer.status, 200) << "no answer within the scrape timeout";
+  EXPECT_TRUE(Has(answer.body, "\nkestrine_stream_received 0\n")) << answer.body;
+  EXPECT_TRUE(Has(answer.body, "reason=\"no stream received at 127.0.0.1:")) << answer.body;
 }
 
 TEST_F(Server, OneSlowEncoderHoldsUpNoOtherScrape) {
