@@ -139,6 +139,7 @@ void ExposeDrift(const DriftReport& drift, Exposition& out) {
 void ExposeStream(const StreamReport& stream, Exposition& out) {
   out.Flag(kStreamReceived, stream.received);
   out.Set(kStreamWindow, stream.window.count());
+  if (!stream.received) return;  // nothing to count: no errors is not a clean stream
   if (stream.bitrateBytesPerSecond) out.Set(kStreamBitrate, *stream.bitrateBytesPerSecond);
   if (stream.videoBytesPerSecond) out.Set(kStreamVideo, *stream.videoBytesPerSecond);
   if (stream.audioBytesPerSecond) out.Set(kStreamAudio, *stream.audioBytesPerSecond);

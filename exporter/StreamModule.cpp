@@ -58,7 +58,11 @@ StreamReport ReportOf(const stream::ProbeResult& result, std::chrono::millisecon
     report.errors[static_cast<std::size_t>(counted.check)] = static_cast<double>(counters.*counted.count);
   }
   for (const stream::StreamFinding& finding : result.findings) {
-    if (finding.kind == FindingKind::NoStream) failures.push_back({kStreamStage, finding.text});
+    // Without the window's length, which the scrape timeout and the configuration read make differ a little
+    // each time: the reason is a label, and the length is in its own series.
+    if (finding.kind == FindingKind::NoStream) {
+      failures.push_back({kStreamStage, "no stream received at " + stream::FormatDestination(result.destination)});
+    }
     if (finding.kind == FindingKind::SdtMissing) report.errors[static_cast<std::size_t>(StreamCheck::Sdt)] = 1;
     // Only the field: the finding's text carries the measured value, which would make a new series each probe.
     if (finding.kind >= kFirstRecordFinding) report.mismatches.emplace_back(stream::FindingKindName(finding.kind));
