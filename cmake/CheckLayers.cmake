@@ -1,6 +1,7 @@
 # Reads every source's #include lines and fails when a folder reaches one it may
 # not, so the layers stay as designed:
-#   platform <- config <- net <- cli / sim / app;  platform <- config <- stream <- cli / sim / app;
+#   platform <- config <- net <- cli / sim / app / exporter;
+#   platform <- config <- stream <- cli / sim / app / exporter;
 #   property_tree knows no encoder;
 #   Qt only in property_tree and app (and their tests and benchmarks);
 #   sim only for the simulator itself, the tests, the benchmarks and the fuzzers;
@@ -14,7 +15,7 @@ if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers.cmake: give -DSOURCE_DIR=<the source tree>")
 endif()
 
-set(layers platform config net stream cli sim app property_tree)
+set(layers platform config net stream cli sim app property_tree exporter)
 set(allowed_platform platform)
 set(allowed_config platform config)
 set(allowed_net platform config net)
@@ -23,6 +24,7 @@ set(allowed_cli platform config net stream cli)
 set(allowed_sim platform config net stream sim)
 set(allowed_app platform config net stream property_tree app)
 set(allowed_property_tree property_tree)
+set(allowed_exporter platform config net stream exporter)
 # Tests, benchmarks and fuzzers drive any layer, and the simulator is their encoder.
 set(allowed_tests ${layers} tests support fuzz)
 set(allowed_bench ${layers} tests support)

@@ -1,11 +1,14 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, only those missing;
 # packages named as arguments are added to the list (scripts/ci-hardening.sh: clang).
+# prometheus (19 MB; it ships promtool) and ansible-core (1.3 MB and Python modules) run the
+# exporter's end-to-end tests and the examples; the tests themselves use free loopback ports.
 # Runs apt-get as root directly, or through sudo for an ordinary user.
 set -eu
 
 packages="g++ cmake ninja-build pkg-config qt6-base-dev libtinyxml-dev libcli11-dev \
-libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libxml2-utils fonts-dejavu-core libdvbpsi-dev ffmpeg $*"
+libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libxml2-utils fonts-dejavu-core libdvbpsi-dev ffmpeg \
+prometheus-cpp-dev libcivetweb-dev prometheus ansible-core $*"
 
 missing=""
 for p in $packages; do
