@@ -8,11 +8,11 @@
 
 #include "cli/ConsoleFeedback.h"
 #include "cli/FleetCommand.h"
-#include "cli/HumanText.h"
 #include "cli/JsonOutput.h"
 #include "cli/RecordPrinter.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
+#include "config/HumanText.h"
 #include "config/PageFlags.h"
 #include "net/DeviceOperations.h"
 #include "net/Discovery.h"
@@ -106,7 +106,7 @@ int RunDiscover(const GlobalOptions& options, std::uint32_t broadcast, Streams s
         if (options.json) {
           found.push_back(Json{{"address", address}});
         } else {
-          streams.out << HumanText(address) << '\n' << std::flush;
+          streams.out << config::HumanText(address) << '\n' << std::flush;
         }
       });
   for (const JobOutput::Line& line : output.lines) {
@@ -164,7 +164,7 @@ int RunRead(const GlobalOptions& options, const Target& target, const std::optio
     std::error_code reason;
     if (!platform::ReplaceFile(*outputFile, *document, platform::FileAccess::OwnerOnly, &reason)) {
       const std::string error = "Cannot write " + *outputFile + ": " + reason.message();
-      streams.err << "Cannot write " << HumanText(*outputFile) << ": " << reason.message() << '\n';
+      streams.err << "Cannot write " << config::HumanText(*outputFile) << ": " << reason.message() << '\n';
       if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, error));
       return kExitFailed;
     }
