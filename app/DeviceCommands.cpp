@@ -29,7 +29,8 @@ QString HostOrderText(std::uint32_t hostOrder) {
 
 }  // namespace
 
-// One command at a time: while a command runs the shell is busy and says what it does.
+// One command at a time: while a command runs the shell is busy and says what it does. Its operation
+// runs under one wait from start to end, so input is dropped in the gaps between exchanges too.
 class DeviceCommands::CommandScope final {
  public:
   explicit CommandScope(DeviceCommands& commands) : commands_(commands) { commands_.busy_ = true; }
@@ -64,9 +65,8 @@ void DeviceCommands::SetMessageBoxes(MessageBoxPresenter& boxes) {
 
 void DeviceCommands::ApplyPropertyEdit(int id) {
   // An edit committed while an operation runs (a box took the focus from an editor) must not change the
-  // record the operation works on; it is dropped, and the operation shows the record again at its end.
-  if (busy_) return;
-  DeviceNode* node = tree_.SelectedNode();
+  // record the operation works on: it is dropped, and its row shows again what it showed.
+  DeviceNode* node = busy_ ? nullptr : tree_.SelectedNode();
   page_.ApplyPropertyEdit(id, node != nullptr ? &node->Entry() : nullptr);
 }
 
@@ -123,6 +123,7 @@ void DeviceCommands::SearchEncoders() {
   CSearchDeviceDlg dialog(settings_.proposeBroadcast ? settings_.proposeBroadcast() : std::nullopt, *boxes_, &window_);
   if (dialog.exec() != QDialog::Accepted) return;
   ShowStatus(QStringLiteral("Searching for encoders at %1…"), HostOrderText(dialog.Address()));
+  const net::WaitScope wait(*feedback_);
   net::SearchDevices(dialog.Address(), settings_.network, *feedback_,
                      [this](const std::string& address) { tree_.AddDevice(QString::fromStdString(address)); });
 }
@@ -135,6 +136,7 @@ void DeviceCommands::AddEncoder() {
 void DeviceCommands::ReadConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(QStringLiteral("Reading configuration from %1…"), AddressOf(entry));
+  const net::WaitScope wait(*feedback_);
   net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
       .ReadConfiguration(entry, page_.Flags());
 }
@@ -142,6 +144,7 @@ void DeviceCommands::ReadConfiguration(DeviceNode& node) {
 void DeviceCommands::WriteConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(QStringLiteral("Writing configuration to %1…"), AddressOf(entry));
+  const net::WaitScope wait(*feedback_);
   net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
       .WriteConfiguration(entry, page_.Flags(), page_.BuildWriteRequest());
 }
@@ -150,6 +153,7 @@ void DeviceCommands::StartStreaming(DeviceNode& node, bool start) {
   const config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(start ? QStringLiteral("Starting TS -> IP on %1…") : QStringLiteral("Stopping TS -> IP on %1…"),
              AddressOf(entry));
+  const net::WaitScope wait(*feedback_);
   net::DeviceOperations operations(settings_.network, *feedback_, settings_.documentFolder);
   if (start) {
     operations.StartStreaming(entry);
@@ -161,6 +165,7 @@ void DeviceCommands::StartStreaming(DeviceNode& node, bool start) {
 void DeviceCommands::ReadDeviceMessages(DeviceNode& node) {
   const config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(QStringLiteral("Reading device messages from %1…"), AddressOf(entry));
+  const net::WaitScope wait(*feedback_);
   net::DeviceOperations operations(settings_.network, *feedback_, settings_.documentFolder);
   if (operations.QueryDeviceMessages(entry) == net::OperationResult::Unreachable) {
     log_.AddLine(static_cast<int>(net::LogLineKind::ProgramNotice), QStringLiteral("Connect device failed"));

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "app/InputGuard.h"
 #include "net/OperatorFeedback.h"
 
 namespace kestrine::config {
@@ -17,9 +18,9 @@ class MessageBoxPresenter;
 
 // What an operation shows, shown by the desktop: modal boxes owned by the main window or the device
 // tree, the message log, the node images, the page and the wait cursor. Between the slices of every
-// wait the window repaints, but takes no user input, so it never looks hung and no second command can
-// start. Calls about one encoder name its record, which is mapped to the node owning it (a read may
-// change the record's address).
+// wait the window repaints, and input given meanwhile is dropped (not kept for later), so the window
+// never looks hung and nothing the operator did during the wait acts after it. Calls about one encoder
+// name its record, which is mapped to the node owning it (a read may change the record's address).
 class GuiFeedback final : public net::OperatorFeedback {
  public:
   GuiFeedback(CDeviceTreeCtrl& tree, CMessageLogWnd& log, ConfigurationPage& page, MessageBoxPresenter& boxes);
@@ -40,6 +41,8 @@ class GuiFeedback final : public net::OperatorFeedback {
   CMessageLogWnd& log_;
   ConfigurationPage& page_;
   MessageBoxPresenter* boxes_;
+  InputGuard guard_;
+  int waits_ = 0;  // nested BeginWait calls not yet ended
 };
 
 }  // namespace kestrine::app

@@ -94,9 +94,13 @@ TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
   EXPECT_EQ(frame_->MessageLog().LineCount(), 0);
   Select(*node);
 
-  // The selection decides, not the node under the pointer.
+  // A right-click selects the node under the pointer, and the command acts on it.
   const std::size_t readsBefore = fleet_->Encoder(0).RequestCount(net::CMD_GETXML);
   ChooseFromTree("startTsIpAction", NodeFor(0));
+  EXPECT_EQ(frame_->DeviceTree().SelectedNode(), NodeFor(0));
+  EXPECT_TRUE(Eventually([&] { return fleet_->Encoder(0).IsStreaming(); }));
+  EXPECT_FALSE(third.IsStreaming());
+  ChooseFromTree("startTsIpAction", node);
   EXPECT_TRUE(Eventually([&] { return third.IsStreaming(); }));
   ChooseFromTree("stopTsIpAction", node);
   EXPECT_TRUE(Eventually([&] { return !third.IsStreaming(); }));

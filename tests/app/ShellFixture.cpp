@@ -56,7 +56,10 @@ void UiScript::Poll() {
 }
 
 void Choose(QMenu& menu, const char* actionObjectName) {
-  QAction* action = menu.findChild<QAction*>(actionObjectName);
+  QAction* action = nullptr;
+  for (QAction* item : menu.actions()) {
+    if (item->objectName() == actionObjectName) action = item;
+  }
   ASSERT_NE(action, nullptr) << actionObjectName;
   ASSERT_TRUE(action->isEnabled()) << actionObjectName;
   menu.setActiveAction(action);
