@@ -28,6 +28,8 @@ class GuiFeedback final : public net::OperatorFeedback {
   void SetMessageBoxes(MessageBoxPresenter& boxes) { boxes_ = &boxes; }
 
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
+  // The desktop shows the system's own messages only, as it always has.
+  void ExplainFailure(std::string_view /*detail*/) override {}
   void ClearLog() override;
   void AddLogLine(std::string_view text, net::LogLineKind kind) override;
   void EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) override;

@@ -6,16 +6,16 @@
 #include <sstream>
 
 #include "cli/ConsoleFeedback.h"
+#include "cli/EncoderEdit.h"
 #include "cli/FleetCommand.h"
 #include "cli/JsonOutput.h"
 #include "config/ConfigurationDocument.h"
 #include "config/ConfigurationOverlay.h"
+#include "config/DocumentFields.h"
 #include "config/EditRules.h"
 #include "config/EncoderConfiguration.h"
-#include "config/PageFlags.h"
 #include "config/PropertyItemTable.h"
 #include "config/RecordFields.h"
-#include "net/DeviceOperations.h"
 
 namespace kestrine::cli {
 namespace {
@@ -23,32 +23,45 @@ namespace {
 struct ApplyPlan {
   std::vector<Target> targets;
   config::EncoderConfiguration saved;
+  config::DocumentFields carried;  // what the saved document holds; the rest stays each encoder's own
   config::OverlayScope scope = config::OverlayScope::Settings;
   std::string password;
   bool dryRun = false;
 };
 
 // A file that cannot be read or is no configuration document stops the command before any encoder is contacted.
-config::EncoderConfiguration ReadSavedConfiguration(const std::string& path) {
+config::EncoderConfiguration ReadSavedConfiguration(const std::string& path, config::DocumentFields& carried) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream bytes;
   bytes << file.rdbuf();
   if (!file || file.bad()) throw UsageError(path + ": cannot be read");
   config::EncoderConfiguration saved;
-  if (config::LoadConfigurationDocument(bytes.str(), saved) == 0) {
+  if (config::LoadConfigurationDocument(bytes.str(), saved, carried) == 0) {
     throw UsageError(path + ": not a configuration document (save one with kestrinectl read ADDR -o FILE)");
   }
   return saved;
 }
 
-ApplyPlan PlanApply(const ApplyArguments& arguments) {
+// A copied address that cannot be would be written to every encoder alike: the file is refused.
+void RefuseUnusableAddresses(const std::string& path, const ApplyPlan& plan) {
+  const std::vector<config::OverlayRefusal> refusals =
+      config::JudgeSavedAddresses(plan.saved, plan.carried, plan.scope);
+  if (refusals.empty()) return;
+  std::string text = path;
+  for (std::size_t i = 0; i < refusals.size(); ++i) {
+    text += (i == 0 ? ": " : "; ") + std::string(refusals[i].field) + ": " + refusals[i].warning;
+  }
+  throw UsageError(text);
+}
+
+ApplyPlan PlanApply(const GlobalOptions& options, const ApplyArguments& arguments, std::ostream& err) {
   ApplyPlan plan;
-  plan.targets = ParseTargets(arguments.addresses);
+  plan.targets = CollectTargets(options, arguments.addresses, err);
   if (plan.targets.empty()) throw UsageError("apply: name at least one encoder address");
-  if (arguments.password.empty()) throw UsageError("apply: --password must not be empty");
-  plan.saved = ReadSavedConfiguration(arguments.from);
+  plan.password = CurrentPassword("apply", arguments.password);
+  plan.saved = ReadSavedConfiguration(arguments.from, plan.carried);
   plan.scope = arguments.includeNetwork ? config::OverlayScope::SettingsAndNetwork : config::OverlayScope::Settings;
-  plan.password = arguments.password;
+  RefuseUnusableAddresses(arguments.from, plan);
   plan.dryRun = arguments.dryRun;
   return plan;
 }
@@ -81,76 +94,40 @@ Json ChangesJson(const config::ConfigurationOverlay& overlay, const config::Enco
 }
 
 // One encoder: read, check the password, overlay and judge, then write (or only say what would change).
-class EncoderApplyJob final {
- public:
-  EncoderApplyJob(const GlobalOptions& options, const ApplyPlan& plan, const Target& target, JobOutput& output)
-      : plan_(plan),
-        address_(target.address),
-        feedback_(output, target.text + ": ", target.text + ": "),
-        operations_(options.network, feedback_) {
-    record_.ipAddr = target.address;
+bool ApplyToEncoder(const GlobalOptions& options, const ApplyPlan& plan, const Target& target, JobOutput& output,
+                    Json& entry) {
+  ConsoleFeedback feedback(output, target.text + ": ", target.text + ": ");
+  EncoderEdit edit(options.network, target.address, feedback);
+  const config::EditorValue password = config::EditorValue::Text(plan.password);
+  if (!edit.Read() || !edit.Commit(config::item_id::kPassword, password)) return false;
+  const config::ConfigurationOverlay overlay =
+      config::OverlayConfiguration(edit.Record(), plan.saved, plan.carried, plan.scope);
+  bool undecodable = false;
+  entry["changes"] = ChangesJson(overlay, edit.Record(), undecodable);
+  if (undecodable) entry["undecodable"] = true;
+  for (const config::OverlayRefusal& refusal : overlay.refusals) {
+    feedback.Error(std::string(refusal.field) + ": " + refusal.warning);
   }
-
-  bool Run(Json& entry) {
-    if (!Read()) return false;
-    if (!Apply(config::item_id::kPassword, plan_.password)) return false;
-    const config::ConfigurationOverlay overlay = config::OverlayConfiguration(record_, plan_.saved, plan_.scope);
-    bool undecodable = false;
-    entry["changes"] = ChangesJson(overlay, record_, undecodable);
-    if (undecodable) entry["undecodable"] = true;
-    if (!overlay.refusals.empty()) {
-      for (const config::OverlayRefusal& refusal : overlay.refusals) {
-        feedback_.Error(std::string(refusal.field) + ": " + refusal.warning);
-      }
-      return false;
+  if (!overlay.refusals.empty()) return false;
+  if (plan.dryRun) {
+    for (const config::FieldChange& c : overlay.changes) {
+      feedback.Say(std::string(c.field->name) + ": " + c.from + " -> " + c.to);
     }
-    if (plan_.dryRun) {
-      for (const config::FieldChange& c : overlay.changes) {
-        feedback_.Say(std::string(c.field->name) + ": " + c.from + " -> " + c.to);
-      }
-      return true;
-    }
-    record_ = overlay.record;
-    if (!Apply(config::item_id::kNewPassword, plan_.password)) return false;
-    flags_.bitrateModified = overlay.bitrateChanged;
-    const net::WriteRequest request{true, true};
-    // To the address the operator named: a restore with --include-network carries another ipAddr in the record.
-    return operations_.SendConfiguration(record_, flags_, request, address_) == net::OperationResult::Success;
+    return true;
   }
-
- private:
-  bool Read() {
-    const net::DocumentRead read = operations_.ReadConfigurationDocument(record_, flags_);
-    if (read.result == net::OperationResult::Success) return true;
-    ReportFailedRead(read, feedback_);
-    return false;
-  }
-
-  bool Apply(int commandId, const std::string& password) {
-    const config::EditOutcome outcome =
-        config::ApplyPropertyEdit(commandId, config::EditorValue::Text(password), record_, flags_);
-    if (outcome.result != config::EditResult::Refused) return true;
-    feedback_.Error(outcome.warning);
-    return false;
-  }
-
-  const ApplyPlan& plan_;
-  std::uint32_t address_;
-  ConsoleFeedback feedback_;
-  net::DeviceOperations operations_;
-  config::EncoderConfiguration record_;
-  config::PageFlags flags_;
-};
+  // The password kept: the new one is the current one.
+  edit.Replace(overlay.record, overlay.bitrateChanged);
+  return edit.Commit(config::item_id::kNewPassword, password) && edit.Write();
+}
 
 }  // namespace
 
 int RunApply(const GlobalOptions& options, const ApplyArguments& arguments, Streams streams) {
-  const ApplyPlan plan = PlanApply(arguments);
+  const ApplyPlan plan = PlanApply(options, arguments, streams.err);
   const FleetRun run = RunEncoderJobs(
       options, plan.targets,
       [&](std::size_t index, JobOutput& output, Json& entry) {
-        EncoderApplyJob job(options, plan, plan.targets[index], output);
-        return job.Run(entry);
+        return ApplyToEncoder(options, plan, plan.targets[index], output, entry);
       },
       streams);
   return FinishFleetCommand(options, run, streams);

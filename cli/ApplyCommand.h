@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/PasswordSource.h"
 
 namespace kestrine::cli {
 
 struct ApplyArguments {
   std::vector<std::string> addresses;
-  std::string password;
+  PasswordSource password;
   std::string from;  // a document saved by `read`
   bool includeNetwork = false;
   bool dryRun = false;

@@ -7,7 +7,6 @@
 #include "cli/ConsoleFeedback.h"
 #include "cli/FleetCommand.h"
 #include "cli/JsonOutput.h"
-#include "config/ConfigurationDocument.h"
 #include "config/FleetAudit.h"
 
 namespace kestrine::cli {
@@ -48,16 +47,12 @@ int RunAudit(const GlobalOptions& options, const std::vector<Target>& targets, S
         config::AuditedEncoder& encoder = audited[index];
         encoder.reachedAt = targets[index].address;
         ConsoleFeedback feedback(output, "", "");
-        const std::optional<std::string> document = FetchDocument(options, targets[index], feedback);
-        config::EncoderConfiguration record;
-        record.ipAddr = targets[index].address;
-        if (document && config::LoadConfigurationDocument(*document, record) == 0) feedback.Error(kDocumentRefused);
-        if (!document || feedback.ErrorShown()) {
-          encoder.failure = ErrorText(output);
-          if (encoder.failure.empty()) encoder.failure = kUnreadable;
+        const std::optional<config::EncoderConfiguration> record = ReadRecord(options, targets[index], feedback);
+        if (!record) {
+          encoder.failure = output.errorText.empty() ? std::string(kUnreadable) : output.errorText;
           return false;
         }
-        encoder.record = record;
+        encoder.record = *record;
         return true;
       },
       streams, true);

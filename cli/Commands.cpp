@@ -5,25 +5,26 @@
 #include <iostream>
 #include <set>
 #include <system_error>
+#include <unordered_map>
 
 #include "cli/ConsoleFeedback.h"
+#include "cli/EncoderEdit.h"
 #include "cli/FleetCommand.h"
 #include "cli/JsonOutput.h"
+#include "cli/OptionFiles.h"
 #include "cli/RecordPrinter.h"
-#include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "config/HumanText.h"
-#include "config/PageFlags.h"
 #include "net/DeviceOperations.h"
 #include "net/Discovery.h"
 #include "platform/FileReplace.h"
 #include "platform/Ipv4Text.h"
+#include "platform/Utf8Path.h"
 
 namespace kestrine::cli {
 namespace {
 
 constexpr std::string_view kDeviceUnreachable = "Connect device failed";
-constexpr std::string_view kStreamCommandNotSent = "TS -> IP command could not be sent";
 
 std::string Prefix(const Target& target) { return target.text + ": "; }
 
@@ -40,46 +41,41 @@ void PrintErrors(const JobOutput& output, std::ostream& err) {
 
 // A single-encoder command that failed, as --json prints it.
 int FailedSingle(const GlobalOptions& options, const Target& target, const JobOutput& output, Streams streams) {
-  if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, ErrorText(output)));
+  if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, output.errorText));
   return kExitFailed;
+}
+
+// `read -o -` prints the document.
+constexpr std::string_view kStandardOutputName = "-";
+
+// The document holds the encoder's password: a regular file (or none yet) is replaced whole and
+// owner-only, never half written; anything else named (a FIFO, a terminal, /dev/stdout) is written
+// through, never replaced by a file.
+platform::WriteThroughResult PlaceDocument(const std::string& path, std::string_view document,
+                                           std::error_code& reason) {
+  const std::filesystem::path target = platform::PathFromUtf8(path);
+  if (!platform::IsReplaceable(target)) return platform::WriteThrough(target, document, &reason);
+  return platform::ReplaceFile(target, document, platform::FileAccess::OwnerOnly, &reason)
+             ? platform::WriteThroughResult::Written
+             : platform::WriteThroughResult::Failed;
+}
+
+// The document of one encoder (command 1004 only), exactly as it came.
+std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target,
+                                         net::OperatorFeedback& feedback) {
+  net::DeviceOperations operations(options.network, feedback);
+  net::ConfigurationFetch fetch = operations.FetchConfigurationDocument(target.address);
+  if (fetch.failure != net::ReadFailure::None) return std::nullopt;
+  return std::move(fetch.document);
 }
 
 }  // namespace
 
-std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target,
-                                         ConsoleFeedback& feedback) {
-  net::DeviceOperations operations(options.network, feedback);
-  net::ConfigurationFetch fetch = operations.FetchConfigurationDocument(target.address);
-  if (fetch.failure == net::ReadFailure::None) return std::move(fetch.document);
-  if (const std::string reason = DescribeSilentFailure(fetch); !reason.empty()) feedback.Error(reason);
-  return std::nullopt;
-}
-
-void ReportFailedRead(const net::DocumentRead& read, ConsoleFeedback& feedback) {
-  if (read.fetch.failure == net::ReadFailure::None) {
-    feedback.Error(kDocumentRefused);
-  } else if (const std::string reason = DescribeSilentFailure(read.fetch); !reason.empty()) {
-    feedback.Error(reason);
-  }
-}
-
-// Texts for the read failures the desktop shell passes over in silence; a script needs a reason.
-std::string DescribeSilentFailure(const net::ConfigurationFetch& fetch) {
-  switch (fetch.failure) {
-    case net::ReadFailure::WrongCommand:
-      return "Configuration reply is not an answer to the configuration request";
-    case net::ReadFailure::NoLength:
-      return "Configuration reply ended before its length";
-    case net::ReadFailure::BadLength:
-      return "Configuration length " + std::to_string(fetch.length) + " is outside 0..9999";
-    case net::ReadFailure::IncompleteBody:
-      return "Configuration reply ended before its " + std::to_string(fetch.length) + " bytes";
-    case net::ReadFailure::None:
-    case net::ReadFailure::Connection:
-    case net::ReadFailure::NoCommand:
-      break;  // said already, in the operation's own words
-  }
-  return {};
+std::optional<config::EncoderConfiguration> ReadRecord(const GlobalOptions& options, const Target& target,
+                                                       net::OperatorFeedback& feedback) {
+  EncoderEdit edit(options.network, target.address, feedback);
+  if (!edit.Read()) return std::nullopt;
+  return edit.Record();
 }
 
 Target ParseTarget(const std::string& text) {
@@ -88,10 +84,36 @@ Target ParseTarget(const std::string& text) {
   return target;
 }
 
-std::vector<Target> ParseTargets(const std::vector<std::string>& texts) {
+std::vector<Target> CollectTargets(const GlobalOptions& options, const std::vector<std::string>& given,
+                                   std::ostream& err) {
+  std::vector<Target> named;
+  named.reserve(given.size());
+  for (const std::string& text : given) named.push_back(ParseTarget(text));
+  if (options.targetsFile) {
+    const std::string& path = *options.targetsFile;
+    for (const ListedAddress& listed : ListedAddresses(ReadOptionFile(path, kTargetsFileLimit))) {
+      try {
+        named.push_back(ParseTarget(listed.text));
+      } catch (const UsageError& e) {
+        throw UsageError(path + ":" + std::to_string(listed.line) + ": " + e.what());
+      }
+    }
+  }
+  struct Kept {
+    std::size_t index;     // in `targets`
+    bool noticed = false;  // its repetition has been said
+  };
   std::vector<Target> targets;
-  targets.reserve(texts.size());
-  for (const std::string& text : texts) targets.push_back(ParseTarget(text));
+  std::unordered_map<std::uint32_t, Kept> kept;
+  for (Target& target : named) {
+    const auto [found, first] = kept.try_emplace(target.address, Kept{targets.size()});
+    if (first) {
+      targets.push_back(std::move(target));
+    } else if (!found->second.noticed) {
+      found->second.noticed = true;
+      err << "kestrinectl: " << targets[found->second.index].text << " given more than once; worked on once\n";
+    }
+  }
   return targets;
 }
 
@@ -130,16 +152,16 @@ int RunMessages(const GlobalOptions& options, const std::vector<Target>& targets
         const Target& target = targets[index];
         ConsoleFeedback feedback = FleetFeedback(output, target, several);
         net::DeviceOperations operations(options.network, feedback);
-        config::EncoderConfiguration entryRecord;
-        entryRecord.ipAddr = target.address;
-        if (operations.QueryDeviceMessages(entryRecord) != net::OperationResult::Success) {
+        const net::DeviceMessages ring = operations.FetchDeviceMessages(target.address);
+        if (ring.result != net::OperationResult::Success) {
           feedback.Error(kDeviceUnreachable);
           return false;
         }
         Json messages = Json::array();
-        for (const JobOutput::Line& line : output.lines) {
-          if (line.stream != Stream::Out) continue;
-          DecodedText text = DecodeEncoderText(line.body);
+        for (const std::string& line : ring.lines) {
+          feedback.Say(line);
+          // As printed: a line's own line feed ends it.
+          DecodedText text = DecodeEncoderText(line.ends_with('\n') ? line.substr(0, line.size() - 1) : line);
           if (text.undecodable) entry["undecodable"] = true;
           messages.push_back(std::move(text.utf8));
         }
@@ -159,19 +181,22 @@ int RunRead(const GlobalOptions& options, const Target& target, const std::optio
   if (!document) return FailedSingle(options, target, output, streams);
   Json entry = EncoderEntry(target.text, true);
   entry["length"] = document->size();
-  if (outputFile) {
-    // The document holds the encoder's password: owner-only, and never half written.
+  bool printed = !outputFile || *outputFile == kStandardOutputName;
+  if (!printed) {
     std::error_code reason;
-    if (!platform::ReplaceFile(*outputFile, *document, platform::FileAccess::OwnerOnly, &reason)) {
+    const platform::WriteThroughResult placed = PlaceDocument(*outputFile, *document, reason);
+    if (placed == platform::WriteThroughResult::Failed) {
       const std::string error = "Cannot write " + *outputFile + ": " + reason.message();
       streams.err << "Cannot write " << config::HumanText(*outputFile) << ": " << reason.message() << '\n';
       if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, error));
       return kExitFailed;
     }
-    entry["file"] = *outputFile;
-  } else if (options.json) {
+    printed = placed == platform::WriteThroughResult::StandardOutput;
+    if (!printed) entry["file"] = *outputFile;
+  }
+  if (printed && options.json) {
     PutEncoderText(entry, "document", *document);
-  } else {
+  } else if (printed) {
     streams.out.write(document->data(), static_cast<std::streamsize>(document->size()));
   }
   if (options.json) streams.out << FormatJson(entry);
@@ -182,19 +207,15 @@ int RunRead(const GlobalOptions& options, const Target& target, const std::optio
 int RunShow(const GlobalOptions& options, const Target& target, bool showPasswords, Streams streams) {
   JobOutput output;
   ConsoleFeedback feedback(output, "", "");
-  const std::optional<std::string> document = FetchDocument(options, target, feedback);
-  config::EncoderConfiguration record;
-  record.ipAddr = target.address;
-  if (document && config::LoadConfigurationDocument(*document, record) == 0) feedback.Error(kDocumentRefused);
+  const std::optional<config::EncoderConfiguration> record = ReadRecord(options, target, feedback);
   PrintErrors(output, streams.err);
-  if (!document || feedback.ErrorShown()) return FailedSingle(options, target, output, streams);
-  record.configurationRead = 1;
+  if (!record) return FailedSingle(options, target, output, streams);
   if (options.json) {
     Json entry = EncoderEntry(target.text, true);
-    PutRecordFields(entry, record, showPasswords);
+    PutRecordFields(entry, *record, showPasswords);
     streams.out << FormatJson(entry);
   } else {
-    streams.out << FormatRecordLines(record, showPasswords);
+    streams.out << FormatRecordLines(*record, showPasswords);
   }
   streams.out.flush();
   return ExitFor(static_cast<bool>(streams.out));
@@ -210,9 +231,7 @@ int RunStreamCommand(const GlobalOptions& options, const std::vector<Target>& ta
         config::EncoderConfiguration entry;
         entry.ipAddr = targets[index].address;
         const net::OperationResult result = start ? operations.StartStreaming(entry) : operations.StopStreaming(entry);
-        if (result == net::OperationResult::Success) return true;
-        if (!feedback.ErrorShown()) feedback.Error(kStreamCommandNotSent);
-        return false;
+        return result == net::OperationResult::Success;
       },
       streams);
   return FinishFleetCommand(options, run, streams);

@@ -5,12 +5,15 @@
 #include <iosfwd>
 #include <optional>
 #include <stdexcept>
-#include <string_view>
 #include <string>
 #include <vector>
 
-#include "net/DeviceOperations.h"
+#include "config/EncoderConfiguration.h"
 #include "net/Timings.h"
+
+namespace kestrine::net {
+class OperatorFeedback;
+}
 
 namespace kestrine::cli {
 
@@ -24,6 +27,7 @@ struct GlobalOptions {
   std::optional<std::size_t> jobs;  // none: every encoder at once, as far as the open-file limit allows
   std::size_t freeDescriptors = SIZE_MAX;  // what the open-file limit leaves for sockets
   bool json = false;                        // one JSON document on stdout
+  std::optional<std::string> targetsFile;   // more addresses, one per line
 };
 
 // An encoder named on the command line: its text as given and its address (network order).
@@ -38,20 +42,16 @@ struct UsageError : std::runtime_error {
 };
 
 [[nodiscard]] Target ParseTarget(const std::string& text);
-[[nodiscard]] std::vector<Target> ParseTargets(const std::vector<std::string>& texts);
+// The encoders a command works on: those given on the line, then those the targets file lists, each
+// address once (by value, however it is written), in the order first given; every address given more
+// than once gets one notice on `err`.
+[[nodiscard]] std::vector<Target> CollectTargets(const GlobalOptions& options, const std::vector<std::string>& given,
+                                                 std::ostream& err);
 
-// Reads the document of one encoder (command 1004 only); reports any failure through the feedback.
-class ConsoleFeedback;
-[[nodiscard]] std::optional<std::string> FetchDocument(const GlobalOptions& options, const Target& target,
-                                                       ConsoleFeedback& feedback);
-
-// Why reading an encoder's configuration failed, for a failure the operation
-// itself passed over in silence; empty when it has said so already.
-[[nodiscard]] std::string DescribeSilentFailure(const net::ConfigurationFetch& fetch);
-inline constexpr std::string_view kDocumentRefused = "Configuration document not accepted";
-
-// Says why a read of the whole record (ReadConfigurationDocument) did not succeed.
-void ReportFailedRead(const net::DocumentRead& read, ConsoleFeedback& feedback);
+// One encoder's record, read as `set` reads it (command 1004 only); none when the read failed, which
+// the operation has said through the feedback.
+[[nodiscard]] std::optional<config::EncoderConfiguration> ReadRecord(const GlobalOptions& options, const Target& target,
+                                                                     net::OperatorFeedback& feedback);
 
 struct Streams {
   std::ostream& out;

@@ -12,7 +12,10 @@ void JobOutput::Print(Stream stream, std::string_view prefix, std::string_view t
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   std::string line(prefix);
   line += config::HumanText(text);
-  lines.push_back({stream, std::move(line), std::string(text)});
+  lines.push_back({stream, std::move(line)});
+  if (stream != Stream::Err) return;
+  if (!errorText.empty()) errorText += '\n';
+  errorText += text;
 }
 
 ConsoleFeedback::ConsoleFeedback(JobOutput& output, std::string outPrefix, std::string errPrefix)
@@ -27,12 +30,5 @@ void ConsoleFeedback::ShowMessage(net::MessageStyle style, net::MessageOwner /*o
 }
 
 void ConsoleFeedback::AddLogLine(std::string_view text, net::LogLineKind /*kind*/) { Say(text); }
-
-bool ConsoleFeedback::ErrorShown() const {
-  for (const JobOutput::Line& line : output_.lines) {
-    if (line.stream == Stream::Err) return true;
-  }
-  return false;
-}
 
 }  // namespace kestrine::cli

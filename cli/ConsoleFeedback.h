@@ -15,9 +15,10 @@ struct JobOutput {
   struct Line {
     Stream stream;
     std::string text;  // as printed: the prefix, then the text
-    std::string body;  // the text as it was given, for --json
   };
   std::vector<Line> lines;
+  // What the job said on stderr, the texts as given without prefix, one per line: its --json "error".
+  std::string errorText;
 
   void Print(Stream stream, std::string_view prefix, std::string_view text);
 };
@@ -29,6 +30,7 @@ class ConsoleFeedback final : public net::OperatorFeedback {
   ConsoleFeedback(JobOutput& output, std::string outPrefix, std::string errPrefix);
 
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
+  void ExplainFailure(std::string_view detail) override { Error(detail); }
   void ClearLog() override {}
   void AddLogLine(std::string_view text, net::LogLineKind kind) override;
   void EncoderAnswered(const config::EncoderConfiguration& /*entry*/, bool /*answered*/) override {}
@@ -38,7 +40,6 @@ class ConsoleFeedback final : public net::OperatorFeedback {
 
   void Error(std::string_view text) { output_.Print(Stream::Err, errPrefix_, text); }
   void Say(std::string_view text) { output_.Print(Stream::Out, outPrefix_, text); }
-  [[nodiscard]] bool ErrorShown() const;
 
  private:
   JobOutput& output_;

@@ -9,16 +9,6 @@
 
 namespace kestrine::cli {
 
-std::string ErrorText(const JobOutput& output) {
-  std::string text;
-  for (const JobOutput::Line& line : output.lines) {
-    if (line.stream != Stream::Err) continue;
-    if (!text.empty()) text += '\n';
-    text += line.body;
-  }
-  return text;
-}
-
 FleetRun RunEncoderJobs(const GlobalOptions& options, const std::vector<Target>& targets, const EncoderJob& job,
                         Streams streams, bool quiet) {
   const FleetConcurrency concurrency = ChooseConcurrency(options.jobs, targets.size(), options.freeDescriptors);
@@ -36,7 +26,7 @@ FleetRun RunEncoderJobs(const GlobalOptions& options, const std::vector<Target>&
       [&](std::size_t index, JobOutput& output) {
         Json data = Json::object();
         const bool ok = job(index, output, data);
-        std::string error = ok ? std::string() : ErrorText(output);
+        std::string error = ok ? std::string() : output.errorText;
         if (!ok && error.empty()) error = "failed";
         Json entry = EncoderEntry(targets[index].text, ok, error);
         for (auto& [key, value] : data.items()) entry[key] = std::move(value);

@@ -34,7 +34,4 @@ struct FleetRun {
 // With --json, prints the entries as one array; returns the exit status.
 int FinishFleetCommand(const GlobalOptions& options, const FleetRun& run, Streams streams);
 
-// The job's stderr lines without their "ADDR: " prefix, one per line: the error text of its entry.
-[[nodiscard]] std::string ErrorText(const JobOutput& output);
-
 }  // namespace kestrine::cli

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -13,7 +12,6 @@
 
 #ifndef _WIN32
 #include <pthread.h>
-#include <sys/resource.h>
 #endif
 
 #include "cli/ConsoleFeedback.h"
@@ -37,15 +35,6 @@ void PrintJob(const JobOutput& output, std::ostream& out, std::ostream& err) {
 
 // Descriptors kept back for what the program opens besides its sockets (streams, an output file).
 constexpr std::size_t kReservedDescriptors = 16;
-
-std::size_t OpenDescriptorCount() {
-  std::error_code error;
-  std::size_t count = 0;
-  for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end; it.increment(error)) {
-    ++count;
-  }
-  return count;
-}
 
 // A worker thread with a small stack, joined when it goes.
 class Worker final {
@@ -98,23 +87,6 @@ class Worker final {
 };
 
 }  // namespace
-
-std::size_t RaiseOpenFileLimit() {
-#ifdef _WIN32
-  return 512;  // sockets are not descriptors there; what select() handles is the practical bound
-#else
-  rlimit limit{};
-  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
-  if (limit.rlim_cur < limit.rlim_max) {
-    rlimit raised = limit;
-    raised.rlim_cur = limit.rlim_max;
-    if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
-  }
-  const std::size_t open = OpenDescriptorCount();
-  const std::size_t soft = limit.rlim_cur == RLIM_INFINITY ? SIZE_MAX : static_cast<std::size_t>(limit.rlim_cur);
-  return soft > open ? soft - open : 0;
-#endif
-}
 
 FleetConcurrency ChooseConcurrency(std::optional<std::size_t> requested, std::size_t encoders,
                                    std::size_t freeDescriptors) {

@@ -10,10 +10,6 @@ namespace kestrine::cli {
 
 struct JobOutput;
 
-// Raises the soft open-file limit to the hard one and returns how many more
-// descriptors this process may open now (the limit less those already open).
-[[nodiscard]] std::size_t RaiseOpenFileLimit();
-
 // How many encoders a command works on at once. Each job holds one socket at a
 // time; a few descriptors stay free for the program's own files.
 struct FleetConcurrency {

@@ -14,10 +14,12 @@
 #include "cli/AuditCommand.h"
 #include "cli/Commands.h"
 #include "cli/FleetRunner.h"
+#include "cli/PasswordSource.h"
 #include "cli/SetCommand.h"
 #include "net/Discovery.h"
 #include "net/Timings.h"
 #include "platform/Ipv4Text.h"
+#include "platform/OpenFileLimit.h"
 #include "platform/Socket.h"
 
 namespace kestrine::cli {
@@ -92,6 +94,20 @@ void AddGlobalOptions(CLI::App& app, Arguments& a) {
                  "encoders worked on at once (default: all of them, as far as the open-file limit allows)")
       ->check(CLI::Range(1, 1000000));
   app.add_flag("--json", a.options.json, "one machine-readable JSON document on stdout");
+  app.add_option("--targets", a.options.targetsFile,
+                 "more addresses, one per line (\"#\" starts a comment), after those on the line; an address "
+                 "given more than once is worked on once")
+      ->type_name("FILE");
+}
+
+// --password P, --password-file FILE, or KESTRINE_PASSWORD: the process list shows only the first.
+void AddPasswordOptions(CLI::App& command, PasswordSource& source, const std::string& what) {
+  command.add_option("--password", source.given, what);
+  command.add_option("--password-file", source.file, "a file whose first line is " + what)->type_name("FILE");
+  command.footer(
+      "The current password comes from --password or --password-file (its first line, without the line "
+      "end; not both), else from the environment variable " +
+      std::string(kPasswordVariable) + ". Every local user sees --password in the process list.");
 }
 
 Subcommands AddCommands(CLI::App& app, Arguments& a) {
@@ -102,51 +118,70 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
       ->default_val(a.timings.discoveryWindow)->check(CLI::Range(0LL, kLongestWaitMs));
 
   c.messages = app.add_subcommand("messages", "print each encoder's message ring, oldest first");
-  c.messages->add_option("ADDR", a.addresses, "encoder addresses")->required();
+  c.messages->add_option("ADDR", a.addresses, "encoder addresses");
 
   c.read = app.add_subcommand("read", "fetch an encoder's configuration document exactly as it sends it");
   c.read->add_option("ADDR", a.address, "encoder address")->required();
-  c.read->add_option("-o,--output", a.outputFile, "file to write (default: stdout)");
+  c.read
+      ->add_option("-o,--output", a.outputFile,
+                   "file to write (default, and \"-\": stdout); a regular file is replaced whole and kept to its "
+                   "owner, anything else (a FIFO, /dev/stdout) is written through")
+      ->type_name("FILE");
 
   c.show = app.add_subcommand("show", "print an encoder's configuration record, one field=value per line");
   c.show->add_option("ADDR", a.address, "encoder address")->required();
   c.show->add_flag("--show-passwords", a.showPasswords, "print old_password and new_password instead of ********");
 
   c.set = app.add_subcommand("set", "change settings, checked as the configuration page checks them, and write");
-  c.set->add_option("ARGS", a.set.words, "ADDR... then FIELD=VALUE...")->required();
-  c.set->add_option("--password", a.set.password, "the encoder's current password")->required();
-  c.set->add_option("--new-password", a.set.newPassword, "the password the encoder takes (default: --password)");
+  c.set->add_option("ARGS", a.set.words, "ADDR... then FIELD=VALUE...");
+  AddPasswordOptions(*c.set, a.set.password, "the encoder's current password");
+  c.set->add_option("--new-password", a.set.newPassword.given,
+                    "the password the encoder takes (default: the current one)");
+  c.set->add_option("--new-password-file", a.set.newPassword.file, "a file whose first line is the new password")
+      ->type_name("FILE");
 
   c.start = app.add_subcommand("start", "tell encoders to start sending their stream (TS -> IP)");
-  c.start->add_option("ADDR", a.addresses, "encoder addresses")->required();
+  c.start->add_option("ADDR", a.addresses, "encoder addresses");
   c.stop = app.add_subcommand("stop", "tell encoders to stop sending their stream (TS -> IP)");
-  c.stop->add_option("ADDR", a.addresses, "encoder addresses")->required();
+  c.stop->add_option("ADDR", a.addresses, "encoder addresses");
 
   c.apply = app.add_subcommand("apply", "put the settings of a configuration saved by read onto encoders");
-  c.apply->add_option("ADDR", a.apply.addresses, "encoder addresses")->required();
-  c.apply->add_option("--password", a.apply.password, "the encoders' current password (kept)")->required();
+  c.apply->add_option("ADDR", a.apply.addresses, "encoder addresses");
+  AddPasswordOptions(*c.apply, a.apply.password, "the encoders' current password (kept)");
   c.apply->add_option("--from", a.apply.from, "a document saved by kestrinectl read")->required();
   c.apply->add_flag("--include-network", a.apply.includeNetwork,
                     "also copy ipAddr, ipMask, ipGate, multicast_ip and multicast_port (a replacement unit)");
   c.apply->add_flag("--dry-run", a.apply.dryRun, "print each setting that would change; send nothing");
 
   c.audit = app.add_subcommand("audit", "read every configuration and report conflicts and faults");
-  c.audit->add_option("ADDR", a.addresses, "encoder addresses")->required();
+  c.audit->add_option("ADDR", a.addresses, "encoder addresses");
   return c;
+}
+
+// The encoders of a command that takes several: at least one, from the line or --targets.
+std::vector<Target> FleetTargets(const CLI::App& command, const Arguments& a, std::ostream& err) {
+  std::vector<Target> targets = CollectTargets(a.options, a.addresses, err);
+  if (targets.empty()) throw UsageError(command.get_name() + ": name at least one encoder address");
+  return targets;
 }
 
 // Runs the one command given; a UsageError from it is the caller's to report.
 int Dispatch(const Subcommands& c, const Arguments& a, Streams streams) {
   const GlobalOptions& options = a.options;
+  if (options.targetsFile && (c.discover->parsed() || c.read->parsed() || c.show->parsed())) {
+    throw UsageError(
+        "--targets is for the commands that take several addresses (messages, set, start, stop, "
+        "apply, audit)");
+  }
   if (c.discover->parsed()) return RunDiscover(options, DiscoveryBroadcast(a.broadcast), streams);
-  if (c.messages->parsed()) return RunMessages(options, ParseTargets(a.addresses), streams);
+  if (c.messages->parsed()) return RunMessages(options, FleetTargets(*c.messages, a, streams.err), streams);
   if (c.read->parsed()) return RunRead(options, ParseTarget(a.address), a.outputFile, streams);
   if (c.show->parsed()) return RunShow(options, ParseTarget(a.address), a.showPasswords, streams);
   if (c.set->parsed()) return RunSet(options, a.set, streams);
-  if (c.start->parsed()) return RunStreamCommand(options, ParseTargets(a.addresses), true, streams);
-  if (c.stop->parsed()) return RunStreamCommand(options, ParseTargets(a.addresses), false, streams);
+  if (c.start->parsed()) return RunStreamCommand(options, FleetTargets(*c.start, a, streams.err), true, streams);
+  if (c.stop->parsed()) return RunStreamCommand(options, FleetTargets(*c.stop, a, streams.err), false, streams);
   if (c.apply->parsed()) return RunApply(options, a.apply, streams);
-  if (c.audit->parsed()) return RunAudit(options, ParseTargets(a.addresses), streams);
+  if (c.audit->parsed()) return RunAudit(options, FleetTargets(*c.audit, a, streams.err), streams);
   return kExitUsage;
 }
 
@@ -179,10 +214,10 @@ int RunKestrinectl(int argc, const char* const* argv, std::ostream& out, std::os
     return kExitUsage;
   }
   arguments.timings.ApplyTo(arguments.options.network.timings);
-  arguments.options.freeDescriptors = RaiseOpenFileLimit();
+  arguments.options.freeDescriptors = platform::RaiseOpenFileLimit();
 
   if (!platform::StartSocketLayer()) {
-    err << " Init sock failed ! \n";
+    err << platform::kSocketLayerFailedText << '\n';
     return kExitFailed;
   }
   try {

@@ -2,7 +2,9 @@
 # not, so the layers stay as designed:
 #   platform <- config <- net <- cli / sim / app;  property_tree knows no encoder;
 #   Qt only in property_tree and app (and their tests and benchmarks);
-#   sim only for the simulator itself, the tests, the benchmarks and the fuzzers.
+#   sim only for the simulator itself, the tests, the benchmarks and the fuzzers;
+#   the desktop program (app, property_tree) builds on Windows too, so it includes no
+#   POSIX, X11 or Windows header: what differs between systems lives in platform.
 # Run: cmake -DSOURCE_DIR=<tree> -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -23,6 +25,13 @@ set(allowed_tests ${layers} tests support fuzz)
 set(allowed_bench ${layers} tests support)
 set(allowed_fuzz ${layers} fuzz)
 set(qt_folders property_tree app tests/property_tree tests/app bench/property_tree bench/app)
+set(portable_folders app property_tree)
+set(system_headers
+  "unistd\\.h" "sys/.*" "arpa/.*" "netinet/.*" "net/if\\.h" "netdb\\.h" "poll\\.h" "fcntl\\.h" "dlfcn\\.h"
+  "signal\\.h" "pthread\\.h" "semaphore\\.h" "sched\\.h" "spawn\\.h" "termios\\.h" "dirent\\.h" "pwd\\.h"
+  "grp\\.h" "syslog\\.h" "iconv\\.h" "langinfo\\.h" "X11/.*" "xcb/.*" "wayland-.*"
+  "windows\\.h" "winsock2?\\.h" "ws2tcpip\\.h" "io\\.h" "direct\\.h" "process\\.h" "shellapi\\.h")
+list(JOIN system_headers "|" system_header_pattern)
 
 set(violations "")
 set(checked 0)
@@ -32,6 +41,12 @@ foreach(folder IN LISTS layers ITEMS tests bench fuzz)
   foreach(source IN LISTS sources)
     math(EXPR checked "${checked} + 1")
     set(qt_allowed FALSE)
+    set(portable FALSE)
+    foreach(portable_folder IN LISTS portable_folders)
+      if(source MATCHES "^${portable_folder}/")
+        set(portable TRUE)
+      endif()
+    endforeach()
     foreach(qt_folder IN LISTS qt_folders)
       if(source MATCHES "^${qt_folder}/")
         set(qt_allowed TRUE)
@@ -42,6 +57,10 @@ foreach(folder IN LISTS layers ITEMS tests bench fuzz)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" header "${line}")
       if(header MATCHES "^Q[A-Za-z]*(/|$)" AND NOT qt_allowed)
         list(APPEND violations "${source}: Qt is not used here: ${header}")
+        continue()
+      endif()
+      if(portable AND header MATCHES "^(${system_header_pattern})$")
+        list(APPEND violations "${source}: ${header} is not on every system the desktop builds for (only platform/ may use it)")
         continue()
       endif()
       if(NOT header MATCHES "^([A-Za-z_]+)/")

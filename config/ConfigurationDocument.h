@@ -8,6 +8,7 @@
 
 namespace kestrine::config {
 
+class DocumentFields;
 struct EncoderConfiguration;
 
 // Fills the record from a received document (the bytes as they came). Returns 1
@@ -16,6 +17,8 @@ struct EncoderConfiguration;
 // are matched by name, and a leaf counts as having text when its first child is
 // text (comments and nested elements are not a value).
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record);
+// The same, also saying which fields the document carried (unchanged when it is refused).
+int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields);
 
 // The document a write sends, line for line. Stores back into the record what it
 // decides: "DVB" for an empty service or provider name, the chosen PMT PID for 0.

@@ -12,6 +12,7 @@
 
 #include "config/ConfigurationDocument.h"
 #include "config/DecimalText.h"
+#include "config/DocumentFields.h"
 #include "config/DocumentLayout.h"
 #include "config/EncoderConfiguration.h"
 #include "config/NestingGuard.h"
@@ -52,11 +53,18 @@ std::optional<std::int32_t> KeywordValueOf(const Keywords& keywords, std::string
   return keywords.readOtherwise;
 }
 
-void ApplyLeaf(const DocumentElement& element, const RecordField& field, const char* text,
-               EncoderConfiguration& record) {
+struct LeafReading {
+  FieldReading reading;
+  bool stored;  // a value went into the field
+};
+
+// Stores the leaf's value as the reader always has, and says what the element held.
+LeafReading ApplyLeaf(const DocumentElement& element, const RecordField& field, const char* text,
+                      EncoderConfiguration& record) {
   if (text == nullptr) {
-    if (element.readWithoutText) StoreText(TextField(field, record), *element.readWithoutText);
-    return;
+    if (!element.readWithoutText) return {FieldReading::WithoutText, false};
+    StoreText(TextField(field, record), *element.readWithoutText);
+    return {FieldReading::Stored, true};
   }
   switch (element.kind) {
     case ValueKind::Text:
@@ -65,17 +73,24 @@ void ApplyLeaf(const DocumentElement& element, const RecordField& field, const c
     case ValueKind::Number:
       record.*field.number = Atoi(text);
       break;
-    case ValueKind::Address:
-      record.*field.address = platform::InetAddr(text);
+    case ValueKind::Address: {
+      const std::optional<std::uint32_t> address = platform::ParseInetAddr(text);
+      record.*field.address = address.value_or(platform::kInaddrNone);
+      return {address ? FieldReading::Stored : FieldReading::Unconverted, true};
+    }
+    case ValueKind::Keyword: {
+      const std::optional<std::int32_t> value = KeywordValueOf(*element.keywords, text);
+      if (!value) return {FieldReading::Unconverted, false};
+      record.*field.number = *value;
       break;
-    case ValueKind::Keyword:
-      if (const auto value = KeywordValueOf(*element.keywords, text)) record.*field.number = *value;
-      break;
+    }
   }
+  return {FieldReading::Stored, true};
 }
 
 // The children of the group at `group`: nested groups of its own, and its leaves.
-void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConfiguration& record) {
+void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConfiguration& record,
+                DocumentFields& fields) {
   const std::span<const DocumentElement> elements = DocumentElements();
   for (const TiXmlElement* child = groupElement.FirstChildElement(); child != nullptr;
        child = child->NextSiblingElement()) {
@@ -83,10 +98,11 @@ void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConf
     for (std::size_t i = group + 1; i < elements.size(); ++i) {
       if (DocumentElementParent(i) != group || elements[i].element != name) continue;
       if (elements[i].IsGroup()) {
-        ApplyGroup(*child, i, record);
+        ApplyGroup(*child, i, record, fields);
       } else {
         // The element's text as the parser delivers it: entities decoded, blanks condensed.
-        ApplyLeaf(elements[i], DocumentElementField(i), child->GetText(), record);
+        const LeafReading leaf = ApplyLeaf(elements[i], DocumentElementField(i), child->GetText(), record);
+        fields.Note(DocumentElementField(i), leaf.reading, leaf.stored);
       }
       break;
     }
@@ -96,6 +112,11 @@ void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConf
 }  // namespace
 
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record) {
+  DocumentFields fields;
+  return LoadConfigurationDocument(documentBytes, record, fields);
+}
+
+int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields) {
   if (documentBytes.empty()) return 0;
 
   const std::string text = NormalisedForParsing(documentBytes);
@@ -109,8 +130,10 @@ int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfigurati
   if (root == nullptr || root->ValueStr() != DocumentElements()[kRoot].element) return 0;
 
   EncoderConfiguration filled = record;
-  ApplyGroup(*root, kRoot, filled);
+  DocumentFields found;
+  ApplyGroup(*root, kRoot, filled, found);
   record = filled;
+  fields = found;
   return 1;
 }
 

@@ -6,22 +6,25 @@
 
 #include "config/ConfigurationTables.h"
 #include "config/DecimalText.h"
+#include "config/DocumentFields.h"
 #include "config/PropertyItemTable.h"
 #include "config/RecordFields.h"
+#include "platform/Ipv4Text.h"
 
 namespace kestrine::config {
 namespace {
 
 struct CopiedSetting {
   std::string_view field;
-  bool network;  // copied only onto a replacement unit
+  bool network;              // copied only onto a replacement unit
+  bool unitAddress = false;  // the unit's own address, mask or gateway: never 0.0.0.0 nor 255.255.255.255
 };
 
 // Never copied: what identifies or guards one unit (sequence_number, the passwords), actions rather
 // than settings (restart, default_parameter), and what an encoder reports but does not take.
 constexpr std::array kCopied{
-    CopiedSetting{"ipAddr", true},          CopiedSetting{"ipMask", true},
-    CopiedSetting{"ipGate", true},          CopiedSetting{"multicast_ip", true},
+    CopiedSetting{"ipAddr", true, true},    CopiedSetting{"ipMask", true, true},
+    CopiedSetting{"ipGate", true, true},    CopiedSetting{"multicast_ip", true},
     CopiedSetting{"multicast_port", true},  CopiedSetting{"multicast_mode", false},
     CopiedSetting{"lock_keyboard", false},  CopiedSetting{"video_input", false},
     CopiedSetting{"rate_mode", false},      CopiedSetting{"cvbs_brightness", false},
@@ -37,9 +40,32 @@ constexpr std::array kCopied{
     CopiedSetting{"prg_name", false},       CopiedSetting{"prg_provider_name", false},
 };
 
-bool IsCopied(std::string_view field, OverlayScope scope) {
+const CopiedSetting* FindCopied(std::string_view field, OverlayScope scope) {
   const auto found = std::find_if(kCopied.begin(), kCopied.end(), [&](const auto& c) { return c.field == field; });
-  return found != kCopied.end() && (!found->network || scope == OverlayScope::SettingsAndNetwork);
+  if (found == kCopied.end() || (found->network && scope != OverlayScope::SettingsAndNetwork)) return nullptr;
+  return &*found;
+}
+
+bool IsCopied(std::string_view field, OverlayScope scope) { return FindCopied(field, scope) != nullptr; }
+
+// Why a copied address cannot be taken as the document carries it; none when it can.
+std::optional<std::string> JudgeSavedAddress(const CopiedSetting& setting, const RecordField& field,
+                                             const EncoderConfiguration& saved, const DocumentFields& carried) {
+  switch (carried.Of(field)) {
+    case FieldReading::Absent:
+      return std::nullopt;  // the target keeps its own
+    case FieldReading::WithoutText:
+      return "empty";
+    case FieldReading::Unconverted:
+      return "not an IPv4 address";
+    case FieldReading::Stored:
+      break;
+  }
+  const std::uint32_t address = saved.*field.address;
+  if (setting.unitAddress && (address == 0 || address == platform::kInaddrNone)) {
+    return platform::FormatIpv4(address) + " cannot be an encoder's " + std::string(field.name);
+  }
+  return std::nullopt;
 }
 
 void CopyField(const RecordField& field, const EncoderConfiguration& source, EncoderConfiguration& target) {
@@ -153,9 +179,25 @@ std::vector<std::string_view> CopiedSettings(OverlayScope scope) {
 
 ConfigurationOverlay OverlayConfiguration(const EncoderConfiguration& target, const EncoderConfiguration& source,
                                           OverlayScope scope) {
+  return OverlayConfiguration(target, source, DocumentFields::Every(), scope);
+}
+
+std::vector<OverlayRefusal> JudgeSavedAddresses(const EncoderConfiguration& saved, const DocumentFields& carried,
+                                                OverlayScope scope) {
+  std::vector<OverlayRefusal> refusals;
+  for (const RecordField& field : RecordFields()) {
+    const CopiedSetting* setting = FindCopied(field.name, scope);
+    if (setting == nullptr || field.kind != FieldKind::Address) continue;
+    if (auto reason = JudgeSavedAddress(*setting, field, saved, carried)) refusals.push_back({field.name, *reason});
+  }
+  return refusals;
+}
+
+ConfigurationOverlay OverlayConfiguration(const EncoderConfiguration& target, const EncoderConfiguration& source,
+                                          const DocumentFields& carried, OverlayScope scope) {
   ConfigurationOverlay overlay{target, {}, {}, false};
   for (const RecordField& field : RecordFields()) {
-    if (IsCopied(field.name, scope)) CopyField(field, source, overlay.record);
+    if (IsCopied(field.name, scope) && carried.Carries(field)) CopyField(field, source, overlay.record);
   }
   for (const RecordField& field : RecordFields()) {
     if (!IsCopied(field.name, scope)) continue;

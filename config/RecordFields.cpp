@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <tuple>
 #include <type_traits>
 
 #include "config/DecimalText.h"
@@ -70,6 +71,7 @@ const std::array kFields{
 #undef KESTRINE_TEXT
 
 static_assert(std::is_standard_layout_v<C>, "text fields are located by offset");
+static_assert(std::tuple_size_v<decltype(kFields)> == kRecordFieldCount, "every field is counted");
 
 }  // namespace
 
@@ -82,6 +84,8 @@ std::span<const char> TextField(const RecordField& field, const EncoderConfigura
 }
 
 std::span<const RecordField> RecordFields() { return kFields; }
+
+std::size_t RecordFieldIndex(const RecordField& field) { return static_cast<std::size_t>(&field - kFields.data()); }
 
 const RecordField* FindRecordField(std::string_view name) {
   const auto found = std::find_if(kFields.begin(), kFields.end(), [&](const RecordField& f) { return f.name == name; });

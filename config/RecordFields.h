@@ -27,7 +27,10 @@ struct RecordField {
 [[nodiscard]] std::span<const char> TextField(const RecordField& field, const EncoderConfiguration& record);
 
 // Every field but configurationRead, in record order.
+inline constexpr std::size_t kRecordFieldCount = 39;
 [[nodiscard]] std::span<const RecordField> RecordFields();
+// Where a field stands in RecordFields().
+[[nodiscard]] std::size_t RecordFieldIndex(const RecordField& field);
 [[nodiscard]] const RecordField* FindRecordField(std::string_view name);
 
 // Numbers in decimal, addresses dotted, texts as stored.

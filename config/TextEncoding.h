@@ -11,6 +11,10 @@ namespace kestrine::config {
 // covers all of Unicode, so it is the encoding both ways: decoding never loses a GB2312 text, and
 // encoding never fails for a text a person typed. Other text (UTF-8) is the program's own.
 
+// False where the system has no GB18030 converter (Wine lacks it): the conversions below then
+// answer nothing, and a lenient decode shows every non-ASCII byte as U+FFFD.
+[[nodiscard]] bool CanConvertGb18030();
+
 // UTF-8 for the bytes, or nothing when some byte sequence is not GB18030 (or no converter exists).
 [[nodiscard]] std::optional<std::string> DecodeGb18030(std::string_view bytes);
 

@@ -161,6 +161,10 @@ class CheckingFeedback final : public net::OperatorFeedback {
     if (text == net::kPasswordError) ++passwordErrors_;
     if (text == net::kConnectFailed) ++connectsFailed_;
   }
+  void ExplainFailure(std::string_view detail) override {
+    Tell("detail:", detail);
+    Require(!detail.empty(), "a failure explained says something");
+  }
   void ClearLog() override {
     Tell("clear log");
     ringLines_ = 0;

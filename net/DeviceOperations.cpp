@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
@@ -50,6 +51,44 @@ bool IsPasswordError(const ResultText& text) {
          text[kPasswordErrorText.size()] == '\0';
 }
 
+// Why a configuration reply was no document, where the desktop says nothing; empty where it has a message.
+std::string SilentFailureText(const ConfigurationFetch& fetch) {
+  switch (fetch.failure) {
+    case ReadFailure::WrongCommand:
+      return "Configuration reply is not an answer to the configuration request";
+    case ReadFailure::NoLength:
+      return "Configuration reply ended before its length";
+    case ReadFailure::BadLength:
+      return "Configuration length " + std::to_string(fetch.length) + " is outside 0.." +
+             std::to_string(kMaxDocumentLength);
+    case ReadFailure::IncompleteBody:
+      return "Configuration reply ended before its " + std::to_string(fetch.length) + " bytes";
+    case ReadFailure::None:
+    case ReadFailure::Connection:
+    case ReadFailure::NoCommand:
+      break;  // said already, in the operation's own words
+  }
+  return {};
+}
+
+// How every exchange opens: the wait cursor for as long as it lasts, then the connection, a failed
+// stage of which the operator is told of.
+class Exchange final {
+ public:
+  Exchange(const NetworkSettings& settings, OperatorFeedback& feedback, std::uint32_t ipAddr)
+      : wait_(feedback),
+        connection_(settings, [&feedback] { feedback.KeepAlive(); }),
+        opened_(OpenReporting(connection_, ipAddr, feedback)) {}
+
+  [[nodiscard]] bool Opened() const { return opened_; }
+  [[nodiscard]] ControlConnection& Connection() { return connection_; }
+
+ private:
+  WaitScope wait_;
+  ControlConnection connection_;
+  bool opened_;
+};
+
 }  // namespace
 
 struct DeviceOperations::WriteResult {
@@ -78,31 +117,38 @@ void DeviceOperations::KeepDocument(std::string_view fileName, std::string_view 
   feedback_.AddLogLine(std::string(kDocumentNotKept) + path.string(), LogLineKind::ProgramNotice);
 }
 
-OperationResult DeviceOperations::QueryDeviceMessages(const config::EncoderConfiguration& entry) {
+DeviceMessages DeviceOperations::FetchDeviceMessages(std::uint32_t ipAddr) {
+  DeviceMessages messages;
   MessageRing ring{};
   std::array<std::byte, 1> oldest{};
   {
-    WaitScope wait(feedback_);
-    ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
-    if (!OpenReporting(connection, entry.ipAddr, feedback_)) return OperationResult::Unreachable;
+    Exchange exchange(settings_, feedback_, ipAddr);
+    if (!exchange.Opened()) return messages;
+    ControlConnection& connection = exchange.Connection();
     // A request that did not go out gets no reply, and the missing reply is what decides.
     (void)connection.SendRequest(CMD_GET_MESSAGE);
     connection.AwaitReply();
 
     std::uint32_t cmd = 0;
     std::int32_t length = 0;
-    if (!connection.ReceiveUint32(cmd) || cmd != CMD_GET_MESSAGE) return OperationResult::Unreachable;
+    if (!connection.ReceiveUint32(cmd) || cmd != CMD_GET_MESSAGE) return messages;
     // A reply cut before `oldest` has no length either; the length's check covers both.
     (void)connection.ReceiveField(oldest);
-    if (!connection.ReceiveInt32(length) || length <= 0) return OperationResult::Unreachable;
+    if (!connection.ReceiveInt32(length) || length <= 0) return messages;
     const std::size_t wanted = std::min(static_cast<std::size_t>(length), ring.size());
-    if (connection.ReceiveBody(Writable(ring), wanted) != wanted) return OperationResult::Unreachable;
+    if (connection.ReceiveBody(Writable(ring), wanted) != wanted) return messages;
   }
-  feedback_.ClearLog();
   const int oldestSlot = static_cast<std::int8_t>(std::to_integer<std::uint8_t>(oldest[0]));
-  for (const std::string_view line : MessageLinesOldestFirst(ring, oldestSlot)) {
-    feedback_.AddLogLine(line, LogLineKind::DeviceMessage);
-  }
+  for (const std::string_view line : MessageLinesOldestFirst(ring, oldestSlot)) messages.lines.emplace_back(line);
+  messages.result = OperationResult::Success;
+  return messages;
+}
+
+OperationResult DeviceOperations::QueryDeviceMessages(const config::EncoderConfiguration& entry) {
+  const DeviceMessages messages = FetchDeviceMessages(entry.ipAddr);
+  if (messages.result != OperationResult::Success) return messages.result;
+  feedback_.ClearLog();
+  for (const std::string& line : messages.lines) feedback_.AddLogLine(line, LogLineKind::DeviceMessage);
   return OperationResult::Success;
 }
 
@@ -119,13 +165,19 @@ OperationResult DeviceOperations::ReadConfiguration(config::EncoderConfiguration
 }
 
 ConfigurationFetch DeviceOperations::FetchConfigurationDocument(std::uint32_t ipAddr) {
+  ConfigurationFetch fetch = ReceiveConfigurationDocument(ipAddr);
+  if (const std::string detail = SilentFailureText(fetch); !detail.empty()) feedback_.ExplainFailure(detail);
+  return fetch;
+}
+
+ConfigurationFetch DeviceOperations::ReceiveConfigurationDocument(std::uint32_t ipAddr) {
   ConfigurationFetch fetch;
-  WaitScope wait(feedback_);
-  ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
-  if (!OpenReporting(connection, ipAddr, feedback_)) {
+  Exchange exchange(settings_, feedback_, ipAddr);
+  if (!exchange.Opened()) {
     fetch.failure = ReadFailure::Connection;
     return fetch;
   }
+  ControlConnection& connection = exchange.Connection();
   connection.SendRequest(CMD_GETXML);
   connection.AwaitReply();
 
@@ -168,11 +220,13 @@ DocumentRead DeviceOperations::ReadDocumentFrom(std::uint32_t ipAddr, config::En
   if (read.fetch.failure != ReadFailure::None) return read;
 
   KeepDocument(kReceivedDocumentFile, read.fetch.document, true);  // it holds the password too
-  if (config::LoadConfigurationDocument(read.fetch.document, entry) != 0) {
-    entry.configurationRead = 1;
-    read.result = OperationResult::Success;
-    feedback_.RecordChanged(entry);
+  if (config::LoadConfigurationDocument(read.fetch.document, entry) == 0) {
+    feedback_.ExplainFailure(kDocumentRefused);
+    return read;
   }
+  entry.configurationRead = 1;
+  read.result = OperationResult::Success;
+  feedback_.RecordChanged(entry);
   return read;
 }
 
@@ -197,10 +251,10 @@ bool DeviceOperations::PasswordsPresent(const config::EncoderConfiguration& entr
 
 DeviceOperations::WriteResult DeviceOperations::ExchangeDocument(std::uint32_t ipAddr, std::string_view document) {
   WriteResult result;
-  WaitScope wait(feedback_);
-  ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
-  if (!OpenReporting(connection, ipAddr, feedback_)) return result;
+  Exchange exchange(settings_, feedback_, ipAddr);
+  if (!exchange.Opened()) return result;
   result.opened = true;
+  ControlConnection& connection = exchange.Connection();
   if (!connection.SendRequest(CMD_SENDXML, document)) {
     Warn(kSendXmlFailed);
     return result;
@@ -253,11 +307,12 @@ OperationResult DeviceOperations::SendConfiguration(config::EncoderConfiguration
 }
 
 OperationResult DeviceOperations::SendStreamCommand(const config::EncoderConfiguration& entry, std::uint32_t cmd) {
-  WaitScope wait(feedback_);
-  ControlConnection connection(settings_, [this] { feedback_.KeepAlive(); });
-  if (!OpenReporting(connection, entry.ipAddr, feedback_)) return OperationResult::Unreachable;
+  Exchange exchange(settings_, feedback_, entry.ipAddr);
+  if (!exchange.Opened()) return OperationResult::Unreachable;
   // Nothing is received; a request that could not even be sent is not reported as sent.
-  return connection.SendRequest(cmd) ? OperationResult::Success : OperationResult::Failure;
+  if (exchange.Connection().SendRequest(cmd)) return OperationResult::Success;
+  feedback_.ExplainFailure(kStreamCommandNotSent);
+  return OperationResult::Failure;
 }
 
 OperationResult DeviceOperations::StartStreaming(const config::EncoderConfiguration& entry) {

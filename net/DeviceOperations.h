@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/PageFlags.h"
 #include "net/OperationResult.h"
@@ -37,6 +38,10 @@ inline constexpr std::string_view kSentDocumentFile = "out.xml";
 // Before the path of a document file that could not be written.
 inline constexpr std::string_view kDocumentNotKept = "Could not write ";
 
+// Failures the desktop passes over in silence, explained (OperatorFeedback::ExplainFailure).
+inline constexpr std::string_view kDocumentRefused = "Configuration document not accepted";
+inline constexpr std::string_view kStreamCommandNotSent = "TS -> IP command could not be sent";
+
 // Why a read of the configuration document ended without a document. Only the
 // connection stages and a missing command word have a message of their own.
 enum class ReadFailure { None, Connection, NoCommand, WrongCommand, NoLength, BadLength, IncompleteBody };
@@ -45,6 +50,12 @@ struct ConfigurationFetch {
   ReadFailure failure = ReadFailure::None;
   std::int32_t length = 0;  // the reply's len field, once it came
   std::string document;     // the body exactly as received
+};
+
+// The device-message query's answer: the ring's lines, oldest first, when the encoder answered.
+struct DeviceMessages {
+  OperationResult result = OperationResult::Unreachable;
+  std::vector<std::string> lines;
 };
 
 // What the caller knows of a write that the record does not say: whether the
@@ -71,12 +82,14 @@ class DeviceOperations final {
 
   // Command 1007: refills the log from the encoder's message ring. Success or Unreachable.
   OperationResult QueryDeviceMessages(const config::EncoderConfiguration& entry);
+  // Command 1007 alone: the ring's lines, the log left alone.
+  DeviceMessages FetchDeviceMessages(std::uint32_t ipAddr);
 
   // The reachability check, the read, and the record shown again.
   OperationResult ReadConfiguration(config::EncoderConfiguration& entry, config::PageFlags& flags);
   // The read alone: command 1004, "in.xml", the document into the record. Success when accepted.
   DocumentRead ReadConfigurationDocument(config::EncoderConfiguration& entry, config::PageFlags& flags);
-  // Command 1004 only: the document exactly as it came.
+  // Command 1004 only: the document exactly as it came. A failure without a message of its own is explained.
   ConfigurationFetch FetchConfigurationDocument(std::uint32_t ipAddr);
 
   // The reachability check, then SendConfiguration.
@@ -101,6 +114,7 @@ class DeviceOperations final {
  private:
   struct WriteResult;
 
+  ConfigurationFetch ReceiveConfigurationDocument(std::uint32_t ipAddr);
   DocumentRead ReadDocumentFrom(std::uint32_t ipAddr, config::EncoderConfiguration& entry, config::PageFlags& flags);
   bool PasswordsPresent(const config::EncoderConfiguration& entry, const WriteRequest& request);
   WriteResult ExchangeDocument(std::uint32_t ipAddr, std::string_view document);

@@ -8,16 +8,6 @@
 #include "platform/Ipv4Text.h"
 #include "platform/Socket.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 namespace kestrine::net {
 
 SearchSummary SearchDevices(std::uint32_t broadcastAddress, const NetworkSettings& settings, OperatorFeedback& feedback,
@@ -64,22 +54,9 @@ void TakeSearchDatagram(const platform::Received& got, std::span<const std::byte
 }
 
 std::optional<std::uint32_t> ProposedBroadcastAddress() {
-  std::array<char, 128> name{};
-  if (::gethostname(name.data(), static_cast<int>(name.size() - 1)) != 0) return std::nullopt;
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  addrinfo* list = nullptr;
-  if (::getaddrinfo(name.data(), nullptr, &hints, &list) != 0 || list == nullptr) return std::nullopt;
-  std::uint32_t first = 0;
-  for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
-    if (entry->ai_family == AF_INET && entry->ai_addr != nullptr) {
-      first = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr;
-      break;
-    }
-  }
-  ::freeaddrinfo(list);
-  if (first == 0) return std::nullopt;
-  return (platform::NetworkToHost32(first) & 0xFFFFFF00u) | 0xFFu;
+  const std::optional<std::uint32_t> host = platform::HostAddress();
+  if (!host || *host == 0) return std::nullopt;
+  return (platform::NetworkToHost32(*host) & 0xFFFFFF00u) | 0xFFu;
 }
 
 }  // namespace kestrine::net

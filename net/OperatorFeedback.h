@@ -29,6 +29,10 @@ class OperatorFeedback {
   virtual ~OperatorFeedback() = default;
 
   virtual void ShowMessage(MessageStyle style, MessageOwner owner, std::string_view text) = 0;
+  // Why an operation failed where the desktop has no message of its own for it (a reply that was no
+  // answer, a document the reader refused): the desktop passes over it as it always has, the command
+  // line prints it, so a script learns the reason once, from the operation that knows it.
+  virtual void ExplainFailure(std::string_view detail) = 0;
   virtual void ClearLog() = 0;
   virtual void AddLogLine(std::string_view text, LogLineKind kind) = 0;
   // The encoder answered the reachability check or did not (the device tree's node images 0 / 1).

@@ -54,25 +54,27 @@ bool ReadPart(std::string_view text, std::size_t& pos, std::uint64_t& value) {
 
 }  // namespace
 
-std::uint32_t InetAddr(std::string_view text) {
+std::uint32_t InetAddr(std::string_view text) { return ParseInetAddr(text).value_or(kInaddrNone); }
+
+std::optional<std::uint32_t> ParseInetAddr(std::string_view text) {
   std::array<std::uint64_t, 4> parts{};
   std::size_t count = 0;
   std::size_t pos = 0;
   for (;;) {
-    if (!ReadPart(text, pos, parts[count])) return kInaddrNone;
+    if (!ReadPart(text, pos, parts[count])) return std::nullopt;
     ++count;
     if (pos < text.size() && text[pos] == '.') {
-      if (count == 4 || parts[count - 1] > 0xFF) return kInaddrNone;
+      if (count == 4 || parts[count - 1] > 0xFF) return std::nullopt;
       ++pos;
       continue;
     }
     break;
   }
-  if (pos < text.size() && !IsBlank(text[pos])) return kInaddrNone;
+  if (pos < text.size() && !IsBlank(text[pos])) return std::nullopt;
 
   // The last part fills all the bytes the earlier parts left over.
   const std::uint64_t lastLimit = 0xFFFFFFFFull >> (8 * (count - 1));
-  if (parts[count - 1] > lastLimit) return kInaddrNone;
+  if (parts[count - 1] > lastLimit) return std::nullopt;
   std::uint64_t host = parts[count - 1];
   for (std::size_t i = 0; i + 1 < count; ++i) host |= parts[i] << (8 * (3 - i));
   return HostToNetwork32(static_cast<std::uint32_t>(host));

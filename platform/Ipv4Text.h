@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ inline constexpr std::uint32_t kLoopbackHostOrder = 0x7F000001u;
 // octal (leading 0) or hex (0x); anything after a blank is ignored. Text that
 // does not convert gives kInaddrNone.
 [[nodiscard]] std::uint32_t InetAddr(std::string_view text);
+// The same conversion, saying when the text does not convert (kInaddrNone is also 255.255.255.255).
+[[nodiscard]] std::optional<std::uint32_t> ParseInetAddr(std::string_view text);
 
 // The classic inet_ntoa: four decimal octets, first octet first.
 [[nodiscard]] std::string FormatIpv4(std::uint32_t networkOrder);

@@ -1,60 +1,24 @@
 #include "platform/Socket.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <cerrno>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
+#include "platform/SocketSystem.h"
 
 namespace kestrine::platform {
 namespace {
 
-#ifdef _WIN32
-using SockLen = int;
-int PollOne(NativeSocket s, short events, int timeoutMs) {
-  WSAPOLLFD entry{s, events, 0};
-  const int rc = WSAPoll(&entry, 1, timeoutMs);
-  return rc > 0 ? entry.revents : rc;  // 0 on timeout, SOCKET_ERROR (-1) on failure
-}
-void CloseNative(NativeSocket s) { closesocket(s); }
-bool InProgress() { return WSAGetLastError() == WSAEWOULDBLOCK; }
-constexpr int kSendFlags = 0;
-#else
-using SockLen = socklen_t;
+using os::SockLen;
+
 // Returns the ready events, 0 on timeout, -1 on failure.
 int PollOne(NativeSocket s, short events, int timeoutMs) {
-  pollfd entry{s, events, 0};
-  for (;;) {
-    const int rc = ::poll(&entry, 1, timeoutMs);
-    if (rc > 0) return entry.revents;
-    if (rc == 0) return 0;
-    if (errno != EINTR) return -1;
-  }
+  os::PollRecord entry{};
+  entry.fd = s;
+  entry.events = events;
+  const int rc = os::Poll(&entry, 1, timeoutMs);
+  return rc > 0 ? entry.revents : rc;
 }
-void CloseNative(NativeSocket s) { ::close(s); }
-bool InProgress() { return errno == EINPROGRESS; }
-// No program we might start inherits a connection to an encoder.
-bool MarkCloseOnExec(NativeSocket s) {
-  const int flags = ::fcntl(s, F_GETFD);
-  return flags >= 0 && ::fcntl(s, F_SETFD, flags | FD_CLOEXEC) == 0;
-}
-#ifdef MSG_NOSIGNAL
-constexpr int kSendFlags = MSG_NOSIGNAL;
-#else
-constexpr int kSendFlags = 0;
-#endif
-#endif
 
 sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
   sockaddr_in sa{};
@@ -64,25 +28,6 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
   return sa;
 }
 
-#ifndef _WIN32
-NativeSocket OpenNative(int type, int protocol) {
-  NativeSocket s = ::socket(AF_INET, type, protocol);
-  if (s >= 0 && !MarkCloseOnExec(s)) {
-    ::close(s);
-    return -1;
-  }
-#if defined(SO_NOSIGPIPE)
-  int one = 1;
-  // A socket that could raise SIGPIPE is not one we hand out.
-  if (s >= 0 && ::setsockopt(s, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one) != 0) {
-    ::close(s);
-    return -1;
-  }
-#endif
-  return s;
-}
-#endif
-
 int SliceMs(const Deadline& deadline) {
   return static_cast<int>(std::min(deadline.Remaining(), kWaitSlice).count());
 }
@@ -91,40 +36,29 @@ int SliceMs(const Deadline& deadline) {
 
 Socket::~Socket() { Close(); }
 
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
+Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalidSocket)) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     Close();
-    handle_ = std::exchange(other.handle_, kInvalid);
+    handle_ = std::exchange(other.handle_, kInvalidSocket);
   }
   return *this;
 }
 
+// The socket layer starts with the first socket, should no program have started it.
 Socket Socket::CreateStream() {
-#ifdef _WIN32
-  const NativeSocket s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  return s == INVALID_SOCKET ? Socket{} : Socket{s};
-#else
-  const NativeSocket s = OpenNative(SOCK_STREAM, IPPROTO_TCP);
-  return s < 0 ? Socket{} : Socket{s};
-#endif
+  return StartSocketLayer() ? Socket{os::OpenSocket(SOCK_STREAM, IPPROTO_TCP)} : Socket{};
 }
 
 Socket Socket::CreateDatagram() {
-#ifdef _WIN32
-  const NativeSocket s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-  return s == INVALID_SOCKET ? Socket{} : Socket{s};
-#else
-  const NativeSocket s = OpenNative(SOCK_DGRAM, IPPROTO_UDP);
-  return s < 0 ? Socket{} : Socket{s};
-#endif
+  return StartSocketLayer() ? Socket{os::OpenSocket(SOCK_DGRAM, IPPROTO_UDP)} : Socket{};
 }
 
-bool Socket::IsValid() const { return handle_ != kInvalid; }
+bool Socket::IsValid() const { return handle_ != kInvalidSocket; }
 
 void Socket::Close() {
-  if (IsValid()) CloseNative(std::exchange(handle_, kInvalid));
+  if (IsValid()) os::CloseSocket(std::exchange(handle_, kInvalidSocket));
 }
 
 bool Socket::Connect(std::uint32_t address, std::uint16_t port, std::chrono::milliseconds timeout,
@@ -135,7 +69,7 @@ bool Socket::Connect(std::uint32_t address, std::uint16_t port, std::chrono::mil
   }
   const sockaddr_in sa = MakeAddress(address, port);
   bool connected = ::connect(handle_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0;
-  if (!connected && InProgress()) {
+  if (!connected && os::ConnectStillInProgress()) {
     const Deadline deadline(timeout);
     for (;;) {
       const int ready = PollOne(handle_, POLLOUT, SliceMs(deadline));
@@ -161,7 +95,7 @@ bool Socket::Connect(std::uint32_t address, std::uint16_t port, std::chrono::mil
 long Socket::SendSome(std::span<const std::byte> bytes) {
   if (!IsValid()) return -1;
   const auto sent = ::send(handle_, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
-                           kSendFlags);
+                           os::SendFlags());
   return static_cast<long>(sent);
 }
 
@@ -170,9 +104,7 @@ std::size_t Socket::Send(std::span<const std::byte> bytes) {
   while (total < bytes.size()) {
     const long sent = SendSome(bytes.subspan(total));
     if (sent <= 0) {
-#ifndef _WIN32
-      if (sent < 0 && errno == EINTR) continue;
-#endif
+      if (sent < 0 && os::Interrupted()) continue;
       break;
     }
     total += static_cast<std::size_t>(sent);
@@ -184,7 +116,7 @@ bool Socket::SendTo(std::span<const std::byte> bytes, std::uint32_t address, std
   if (!IsValid()) return false;
   const sockaddr_in sa = MakeAddress(address, port);
   const auto sent = ::sendto(handle_, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
-                             kSendFlags, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+                             os::SendFlags(), reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
   return sent > 0;
 }
 
@@ -231,13 +163,9 @@ Received Socket::ReceiveFrom(std::span<std::byte> buffer, std::chrono::milliseco
   SockLen fromLength = sizeof from;
   const auto n = ::recvfrom(handle_, reinterpret_cast<char*>(buffer.data()), static_cast<int>(buffer.size()), 0,
                             reinterpret_cast<sockaddr*>(&from), &fromLength);
-#ifdef _WIN32
   // Winsock fills the buffer with the start of a longer datagram but calls it an error;
   // elsewhere the datagram is simply cut, and so it is here too.
-  const bool cut = n < 0 && WSAGetLastError() == WSAEMSGSIZE;
-#else
-  const bool cut = false;
-#endif
+  const bool cut = n < 0 && os::DatagramCut();
   if (n >= 0 || cut) {
     result.status = ReceiveStatus::Data;
     result.count = cut ? buffer.size() : static_cast<std::size_t>(n);
@@ -268,16 +196,7 @@ bool Socket::SetReuseAddress(bool enabled) {
   return ::setsockopt(handle_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&value), sizeof value) == 0;
 }
 
-bool Socket::SetNonBlocking(bool enabled) {
-#ifdef _WIN32
-  u_long mode = enabled ? 1 : 0;
-  return ioctlsocket(handle_, FIONBIO, &mode) == 0;
-#else
-  const int flags = ::fcntl(handle_, F_GETFL, 0);
-  if (flags < 0) return false;
-  return ::fcntl(handle_, F_SETFL, enabled ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK)) == 0;
-#endif
-}
+bool Socket::SetNonBlocking(bool enabled) { return os::SetNonBlocking(handle_, enabled); }
 
 bool Socket::SetAbortiveClose() {
   linger value{};
@@ -298,23 +217,7 @@ bool Socket::Bind(std::uint32_t address, std::uint16_t port) {
 
 bool Socket::Listen(int backlog) { return ::listen(handle_, backlog) == 0; }
 
-Socket Socket::Accept() {
-  const NativeSocket s = ::accept(handle_, nullptr, nullptr);
-#ifdef _WIN32
-  return s == INVALID_SOCKET ? Socket{} : Socket{s};
-#else
-  if (s < 0) return Socket{};
-  if (!MarkCloseOnExec(s)) {
-    ::close(s);
-    return Socket{};
-  }
-#if defined(SO_NOSIGPIPE)
-  int one = 1;
-  ::setsockopt(s, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
-#endif
-  return Socket{s};
-#endif
-}
+Socket Socket::Accept() { return Socket{os::AcceptConnection(handle_)}; }
 
 std::uint16_t Socket::LocalPort() const {
   sockaddr_in sa{};
@@ -323,24 +226,29 @@ std::uint16_t Socket::LocalPort() const {
   return ntohs(sa.sin_port);
 }
 
-std::error_code LastSocketError() {
-#ifdef _WIN32
-  return std::error_code(WSAGetLastError(), std::system_category());
-#else
-  return std::error_code(errno, std::generic_category());
-#endif
-}
+std::error_code LastSocketError() { return os::LastError(); }
 
 bool StartSocketLayer() {
-#ifdef _WIN32
-  static const bool started = [] {
-    WSADATA data{};
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }();
+  static const bool started = os::Start();
   return started;
-#else
-  return true;
-#endif
+}
+
+std::optional<std::uint32_t> HostAddress() {
+  if (!StartSocketLayer()) return std::nullopt;
+  std::array<char, 256> name{};
+  if (::gethostname(name.data(), static_cast<int>(name.size() - 1)) != 0) return std::nullopt;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  addrinfo* list = nullptr;
+  if (::getaddrinfo(name.data(), nullptr, &hints, &list) != 0 || list == nullptr) return std::nullopt;
+  std::optional<std::uint32_t> first;
+  for (const addrinfo* entry = list; entry != nullptr && !first; entry = entry->ai_next) {
+    if (entry->ai_family == AF_INET && entry->ai_addr != nullptr) {
+      first = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr;
+    }
+  }
+  ::freeaddrinfo(list);
+  return first;
 }
 
 }  // namespace kestrine::platform

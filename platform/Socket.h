@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <system_error>
 
@@ -11,10 +12,15 @@
 namespace kestrine::platform {
 
 #ifdef _WIN32
-using NativeSocket = std::uintptr_t;
+using NativeSocket = std::uintptr_t;  // SOCKET
+inline constexpr NativeSocket kInvalidSocket = ~NativeSocket{0};
 #else
 using NativeSocket = int;
+inline constexpr NativeSocket kInvalidSocket = -1;
 #endif
+
+// What the socket layer says when it cannot start, in the desktop program's words.
+inline constexpr const char* kSocketLayerFailedText = " Init sock failed ! ";
 
 enum class ReceiveStatus { Data, Closed, TimedOut, Failed };
 
@@ -27,7 +33,8 @@ struct Received {
 
 // One IPv4 socket, closed when it goes out of scope. Sockets stay in blocking
 // mode; every wait is bounded and polled in slices so the caller's KeepAlive
-// runs in between. Sending to a peer that has gone never raises SIGPIPE.
+// runs in between. Sending to a peer that has gone never raises SIGPIPE, and no
+// program this process starts inherits the socket.
 class Socket final {
  public:
   Socket() = default;
@@ -80,19 +87,19 @@ class Socket final {
  private:
   explicit Socket(NativeSocket handle) : handle_(handle) {}
 
-  NativeSocket handle_ = kInvalid;
-
-#ifdef _WIN32
-  static constexpr NativeSocket kInvalid = ~NativeSocket{0};
-#else
-  static constexpr NativeSocket kInvalid = -1;
-#endif
+  NativeSocket handle_ = kInvalidSocket;
 };
 
 // Why the last socket call of this thread failed; read it right after the failure.
+// Its message() is the system's own text (strerror, or FormatMessage for Winsock).
 [[nodiscard]] std::error_code LastSocketError();
 
-// Starts the platform's socket layer once per process; false if it cannot start.
+// Starts the platform's socket layer (Windows Sockets 2.2) once per process, however
+// often it is called; false if it cannot start. The first socket starts it too; a
+// program calls it first to say so when it cannot (kSocketLayerFailedText).
 bool StartSocketLayer();
+
+// The first IPv4 address this host's name resolves to, network order.
+[[nodiscard]] std::optional<std::uint32_t> HostAddress();
 
 }  // namespace kestrine::platform

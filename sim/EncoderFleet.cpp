@@ -1,7 +1,5 @@
 #include "sim/EncoderFleet.h"
 
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <stdexcept>
 #include <utility>
@@ -9,6 +7,7 @@
 
 #include "config/ConfigurationDocument.h"
 #include "platform/Ipv4Text.h"
+#include "platform/Socket.h"
 #include "sim/EncoderDocument.h"
 #include "sim/FleetCore.h"
 #include "sim/FleetLoop.h"
@@ -85,7 +84,8 @@ platform::Socket OpenDiscoverySocket(std::uint16_t port, std::string& error) {
   platform::Socket socket = platform::Socket::CreateDatagram();
   // Bound to every address, so a loopback broadcast (127.255.255.255) reaches it too.
   if (!socket.IsValid() || !socket.Bind(0, port)) {
-    error = "cannot receive discovery requests on UDP port " + std::to_string(port) + ": " + std::strerror(errno);
+    error = "cannot receive discovery requests on UDP port " + std::to_string(port) + ": " +
+            platform::LastSocketError().message();
     return {};
   }
   return socket;
@@ -94,7 +94,7 @@ platform::Socket OpenDiscoverySocket(std::uint16_t port, std::string& error) {
 platform::Socket OpenWakeSocket(std::uint16_t& port, std::string& error) {
   platform::Socket socket = platform::Socket::CreateDatagram();
   if (!socket.IsValid() || !socket.Bind(platform::HostToNetwork32(platform::kLoopbackHostOrder), 0)) {
-    error = std::string("cannot open the simulator's wake-up socket: ") + std::strerror(errno);
+    error = "cannot open the simulator's wake-up socket: " + platform::LastSocketError().message();
     return {};
   }
   port = socket.LocalPort();
@@ -122,7 +122,7 @@ bool EncoderFleet::Start(std::string& error) {
     return false;
   }
   if (!platform::StartSocketLayer()) {
-    error = "the socket layer cannot start";
+    error = platform::kSocketLayerFailedText;
     return false;
   }
   std::vector<std::uint32_t> addresses;

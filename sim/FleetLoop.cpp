@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -24,9 +22,10 @@ constexpr int kListenBacklog = 1024;  // bursts of short connections must not ov
 constexpr auto kRetryPause = 50ms;
 constexpr auto kLongestSleep = 1000ms;
 
-std::string Describe(std::string_view what, std::uint32_t address, std::uint16_t port, int error) {
+// Right after the failed call, while the system still says why.
+std::string DescribeFailure(std::string_view what, std::uint32_t address, std::uint16_t port) {
   return std::string(what) + " " + platform::FormatIpv4(address) + ":" + std::to_string(port) + ": " +
-         std::strerror(error);
+         platform::LastSocketError().message();
 }
 
 }  // namespace
@@ -34,14 +33,14 @@ std::string Describe(std::string_view what, std::uint32_t address, std::uint16_t
 platform::Socket OpenControlListener(std::uint32_t address, std::uint16_t port, std::string& error) {
   platform::Socket listener = platform::Socket::CreateStream();
   if (!listener.IsValid()) {
-    error = Describe("cannot create a socket for", address, port, errno);
+    error = DescribeFailure("cannot create a socket for", address, port);
     return {};
   }
   // Reopening after a refusal must not wait for the TIME_WAIT of earlier connections;
   // where the option is refused, a bind that then fails says so below.
   (void)listener.SetReuseAddress(true);
   if (!listener.Bind(address, port) || !listener.Listen(kListenBacklog) || !listener.SetNonBlocking(true)) {
-    error = Describe("cannot listen on", address, port, errno);
+    error = DescribeFailure("cannot listen on", address, port);
     return {};
   }
   return listener;
@@ -127,7 +126,7 @@ void FleetLoop::WaitForSockets(std::vector<platform::PollEntry>& entries) {
     return;
   }
   // Nothing is marked ready after a failed poll; pause so a lasting failure does not spin.
-  if (!pollFailing_) ReportProblem(std::string("cannot wait for the sockets: ") + std::strerror(errno) + " (retrying)");
+  if (!pollFailing_) ReportProblem("cannot wait for the sockets: " + platform::LastSocketError().message() + " (retrying)");
   pollFailing_ = true;
   std::this_thread::sleep_for(kRetryPause);
 }

@@ -3,70 +3,16 @@
 #include <string>
 
 #include "platform/Ipv4Text.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/ProgramStart.h"
+#include "platform/StopRequest.h"
 #include "sim/EncoderFleet.h"
 #include "sim/SimulatorCommandLine.h"
-
-#ifdef _WIN32
-#include <atomic>
-#include <chrono>
-#include <csignal>
-#include <thread>
-#else
-#include <csignal>
-#include <pthread.h>
-#include <sys/resource.h>
-#endif
 
 namespace {
 
 using kestrine::sim::EncoderFleet;
 using kestrine::sim::SimulatorSettings;
-
-// A fleet of a thousand needs a thousand listeners and their connections.
-void AllowAllOpenFiles() {
-#ifndef _WIN32
-  rlimit limit{};
-  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limit);
-  }
-#endif
-}
-
-#ifdef _WIN32
-std::atomic<bool> stopRequested{false};
-void RequestStop(int) { stopRequested = true; }
-
-void PrepareForStopSignal() {
-  std::signal(SIGINT, RequestStop);
-  std::signal(SIGTERM, RequestStop);
-}
-
-void AwaitStopSignal() {
-  while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-}
-#else
-sigset_t StopSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  return signals;
-}
-
-// Blocked before the serving thread starts, so only AwaitStopSignal ever sees them.
-void PrepareForStopSignal() {
-  const sigset_t signals = StopSignals();
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-}
-
-void AwaitStopSignal() {
-  const sigset_t signals = StopSignals();
-  int received = 0;
-  while (sigwait(&signals, &received) != 0) {
-  }
-}
-#endif
 
 void ApplyFaults(EncoderFleet& fleet, const SimulatorSettings& settings) {
   for (std::size_t i = 0; i < fleet.Count(); ++i) {
@@ -95,12 +41,15 @@ void ReportWhatIsServed(EncoderFleet& fleet, const SimulatorSettings& settings) 
 
 int main(int argc, char** argv) {
   // First of all, so that a stop requested while starting up still ends the program cleanly.
-  PrepareForStopSignal();
+  kestrine::platform::StopRequest stop;
+  kestrine::platform::ProgramStart start(argc, argv);
   SimulatorSettings settings;
-  if (const auto status = kestrine::sim::ParseSimulatorCommandLine(argc, argv, settings, std::cout, std::cerr)) {
+  if (const auto status =
+          kestrine::sim::ParseSimulatorCommandLine(start.Argc(), start.Argv(), settings, std::cout, std::cerr)) {
     return *status;
   }
-  AllowAllOpenFiles();
+  // A fleet of a thousand needs a thousand listeners and their connections.
+  (void)kestrine::platform::RaiseOpenFileLimit();
 
   settings.fleet.reportProblem = [](const std::string& problem) {
     std::cerr << "kestrine-encoder-sim: " << problem << '\n';
@@ -114,7 +63,7 @@ int main(int argc, char** argv) {
   ApplyFaults(fleet, settings);
   ReportWhatIsServed(fleet, settings);
 
-  AwaitStopSignal();
+  stop.Await();
   fleet.Stop();
   return 0;
 }

@@ -51,6 +51,7 @@ std::unique_ptr<sim::EncoderFleet> StartFleet(std::size_t count, benchmark::Stat
 class QuietFeedback final : public net::OperatorFeedback {
  public:
   void ShowMessage(net::MessageStyle, net::MessageOwner, std::string_view) override {}
+  void ExplainFailure(std::string_view) override {}
   void ClearLog() override {}
   void AddLogLine(std::string_view, net::LogLineKind) override {}
   void EncoderAnswered(const kestrine::config::EncoderConfiguration&, bool) override {}

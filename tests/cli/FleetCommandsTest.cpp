@@ -2,14 +2,15 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
 
 #include "cli/Commands.h"
 #include "cli/Kestrinectl.h"
@@ -19,6 +20,7 @@
 #include "platform/Ipv4Text.h"
 #include "sim/EncoderFleet.h"
 #include "support/Eventually.h"
+#include "support/Gb18030.h"
 
 namespace kestrine::cli {
 namespace {
@@ -93,6 +95,7 @@ class FleetCommands : public ::testing::Test {
 // ---- --json: one document per command, parsed back --------------------------------
 
 TEST_F(FleetCommands, EveryCommandPrintsOneJsonDocumentWithPerEncoderResults) {
+  KESTRINE_SKIP_WITHOUT_GB18030();
   Encoder(0).SetMessageRing(0, {std::string(kGbNews), "\xFFok", "", "", "", "", "", "", "", ""});
   Encoder(3).SetRefuseConnections(true);
 
@@ -156,6 +159,7 @@ TEST_F(FleetCommands, ShowKeepsThePasswordsBackUnlessAsked) {
 // ---- apply ------------------------------------------------------------------------
 
 TEST_F(FleetCommands, ApplyCopiesTheSettingsAndKeepsTheTargetsIdentity) {
+  KESTRINE_SKIP_WITHOUT_GB18030();
   const config::EncoderConfiguration target = Encoder(1).Configuration();
   Change(0, [&](auto& r) {
     r.video_pid = target.audio_pid;  // the target's PIDs swapped: fine as a whole, refused edit by edit
@@ -237,6 +241,63 @@ TEST_F(FleetCommands, ApplyRefusesBadFilesBeforeContactAndBadValuesPerEncoder) {
   EXPECT_EQ(wrongPassword.err, Address(0) + ": Password is incorrect!\n");
 }
 
+// The document with one element's text replaced, or (nullopt) the element gone.
+std::string WithElement(std::string document, const std::string& element, std::optional<std::string> text) {
+  const std::size_t start = document.find("<" + element + ">");
+  const std::string close = "</" + element + ">";
+  const std::size_t end = document.find(close, start);
+  if (start == std::string::npos || end == std::string::npos) throw std::logic_error(element + " not in the document");
+  if (text) return document.replace(start + element.size() + 2, end - start - element.size() - 2, *text);
+  return document.erase(start, end + close.size() - start);
+}
+
+TEST_F(FleetCommands, ApplyKeepsWhatTheFileDoesNotCarry) {
+  Change(1, [](auto& r) {
+    r.cvbs_contrast = 99;
+    r.analog_left_volume = 3;
+    r.pmt_pid = 300;
+  });
+  const config::EncoderConfiguration target = Encoder(1).Configuration();
+  std::string document = Run({"read", Address(0)}).out;
+  for (const std::string element : {"cvbs_contrast", "analog_left_volume", "pmt_pid", "prg_name"}) {
+    document = WithElement(document, element, std::nullopt);
+  }
+  const auto partial = TempFile("partial", WithElement(document, "cvbs_hue", "77"));
+  const std::string password = Encoder(1).Password();
+
+  const Result dry = Run({"apply", Address(1), "--password", password, "--from", partial.string(), "--dry-run"});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find(": cvbs_hue: "), std::string::npos) << dry.out;
+  for (const std::string field : {"cvbs_contrast", "analog_left_volume", "pmt_pid", "prg_name"}) {
+    EXPECT_EQ(dry.out.find(": " + field + ": "), std::string::npos) << dry.out;
+  }
+  const Result applied = Run({"apply", Address(1), "--password", password, "--from", partial.string()});
+  EXPECT_EQ(applied.status, 0) << applied.err;
+  const config::EncoderConfiguration now = Encoder(1).Configuration();
+  EXPECT_EQ(now.cvbs_hue, 77);
+  EXPECT_EQ(now.cvbs_contrast, 99);
+  EXPECT_EQ(now.analog_left_volume, 3);
+  EXPECT_EQ(now.pmt_pid, 300);
+  EXPECT_EQ(config::TextOf(now.prg_name), config::TextOf(target.prg_name));
+}
+
+TEST_F(FleetCommands, ApplyRefusesACopiedAddressThatCannotBeBeforeContact) {
+  const std::string document = Run({"read", Address(0)}).out;
+  const std::vector<std::pair<std::string, std::string>> cases{{"ipMask", ""},
+                                                               {"ipGate", "10.0.0.x"},
+                                                               {"ipAddr", "0.0.0.0"},
+                                                               {"ipMask", "255.255.255.255"},
+                                                               {"multicast_ip", "239.1.1.300"}};
+  for (const auto& [element, text] : cases) {
+    const auto file = TempFile("address-" + element, WithElement(document, element, text));
+    const Result refused =
+        Run({"apply", Address(2), "--password", Encoder(2).Password(), "--from", file.string(), "--include-network"});
+    EXPECT_EQ(refused.status, 2) << element << "=" << text << "\n" << refused.err;
+    EXPECT_NE(refused.err.find(file.string() + ": " + element), std::string::npos) << refused.err;
+  }
+  EXPECT_TRUE(Encoder(2).ReceivedCommands().empty());
+}
+
 // ---- audit ------------------------------------------------------------------------
 
 TEST_F(FleetCommands, AuditOfASoundFleetFindsNothing) {
@@ -293,6 +354,49 @@ TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   EXPECT_EQ(j["findings"][0], json({{"severity", "error"}, {"kind", "multicast-collision"}, {"addresses", {a, b}},
                                     {"text", "all send to 239.1.1.1:1234"}}));
   EXPECT_EQ(j["findings"][9]["severity"], "warning");
+}
+
+// ---- the encoders named ------------------------------------------------------------
+
+// 127.0.0.2 as 127.000.000.002: the same address in other words.
+std::string ZeroPadded(const std::string& address) {
+  std::string padded;
+  std::istringstream octets(address);
+  for (std::string octet; std::getline(octets, octet, '.');) {
+    if (!padded.empty()) padded += '.';
+    padded += std::string(3 - octet.size(), '0') + octet;
+  }
+  return padded;
+}
+
+TEST_F(FleetCommands, AnAddressGivenTwiceIsWorkedOnAndReportedOnce) {
+  const Result audit = Run({"audit", Address(0), Address(1), ZeroPadded(Address(0)), Address(0)});
+  EXPECT_EQ(audit.status, 0) << audit.out;
+  EXPECT_TRUE(audit.out.empty()) << audit.out;
+  EXPECT_EQ(audit.err, "kestrinectl: " + Address(0) + " given more than once; worked on once\n");
+  EXPECT_EQ(Encoder(0).RequestCount(net::CMD_GETXML), 1u);
+
+  const Result start = Run({"--json", "start", Address(3), Address(3)});
+  EXPECT_EQ(start.Json().size(), 1u);
+}
+
+TEST_F(FleetCommands, TargetsMayComeFromAFileAfterThoseOnTheLine) {
+  const auto list =
+      TempFile("targets", "# studio A\n" + Address(2) + "\n\n  " + Address(1) + "  # spare\n" + Address(0) + "\n");
+  const Result messages = Run({"--json", "--targets", list.string(), "messages", Address(0)});
+  EXPECT_EQ(messages.status, 0) << messages.err;
+  const json m = messages.Json();
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ(m[0]["address"], Address(0));
+  EXPECT_EQ(m[1]["address"], Address(2));
+  EXPECT_EQ(m[2]["address"], Address(1));
+  EXPECT_EQ(messages.err, "kestrinectl: " + Address(0) + " given more than once; worked on once\n");
+
+  const auto bad = TempFile("bad-targets", Address(1) + "\n10.0.0.300\n");
+  const Result refused = Run({"audit", "--targets", bad.string()});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find(bad.string() + ":2: "), std::string::npos) << refused.err;
+  EXPECT_EQ(Encoder(1).RequestCount(net::CMD_GETXML), 0u);
 }
 
 // ---- how many at once -------------------------------------------------------------

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
-#include <sys/resource.h>
-
 #include <atomic>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "cli/ConsoleFeedback.h"
+#include "platform/OpenFileLimit.h"
 #include "support/Eventually.h"
 
 namespace kestrine::cli {
@@ -112,7 +111,7 @@ TEST(FleetRunner, ByDefaultEveryEncoderIsWorkedOnAtOnceUpToTheOpenFileLimit) {
   std::atomic<std::size_t> started{0};
   std::ostringstream out;
   std::ostringstream err;
-  const FleetRunner runner(ChooseConcurrency(std::nullopt, kEncoders, RaiseOpenFileLimit()).jobs);
+  const FleetRunner runner(ChooseConcurrency(std::nullopt, kEncoders, platform::RaiseOpenFileLimit()).jobs);
   EXPECT_TRUE(runner.Run(
       kEncoders,
       [&](std::size_t, JobOutput&) {
@@ -121,24 +120,6 @@ TEST(FleetRunner, ByDefaultEveryEncoderIsWorkedOnAtOnceUpToTheOpenFileLimit) {
       },
       out, err));
 }
-
-#ifndef _WIN32
-TEST(FleetRunner, TheSoftOpenFileLimitIsRaisedToTheHardOne) {
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  if (saved.rlim_max <= 256) GTEST_SKIP() << "hard limit too low to lower the soft one below it";
-  rlimit lowered = saved;
-  lowered.rlim_cur = 256;
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
-  const std::size_t available = RaiseOpenFileLimit();
-  rlimit now{};
-  getrlimit(RLIMIT_NOFILE, &now);
-  setrlimit(RLIMIT_NOFILE, &saved);
-  EXPECT_EQ(now.rlim_cur, saved.rlim_max);
-  EXPECT_GT(available, 256u);
-  EXPECT_LT(available, static_cast<std::size_t>(saved.rlim_max));  // less what is open already
-}
-#endif
 
 }  // namespace
 }  // namespace kestrine::cli

@@ -5,24 +5,31 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <streambuf>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
+#include "cli/Commands.h"
 #include "cli/JsonOutput.h"
+#include "cli/OptionFiles.h"
 #include "cli/RecordPrinter.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "net/Protocol.h"
+#include "platform/FileReplace.h"
 #include "platform/Ipv4Text.h"
 #include "sim/EncoderFleet.h"
 #include "support/Eventually.h"
+#include "support/Wine.h"
 
 namespace kestrine::cli {
 namespace {
@@ -63,6 +70,13 @@ class Kestrinectl : public ::testing::Test {
   sim::SimulatedEncoder Encoder(std::size_t index) { return fleet_->Encoder(index); }
   std::string Address(std::size_t index) { return Encoder(index).AddressText(); }
 
+  // A name in the temporary folder that no other test run uses.
+  static std::filesystem::path TemporaryFile(const std::string& stem) {
+    const ::testing::UnitTest& run = *::testing::UnitTest::GetInstance();
+    return std::filesystem::temp_directory_path() /
+           (stem + std::to_string(run.random_seed()) + "-" + run.current_test_info()->name());
+  }
+
   std::size_t count_;
   std::unique_ptr<sim::EncoderFleet> fleet_;
 };
@@ -72,12 +86,11 @@ TEST_F(Kestrinectl, ReadWritesTheDocumentExactlyAsReceived) {
   EXPECT_EQ(toStdout.status, 0) << toStdout.err;
   EXPECT_EQ(toStdout.out, Encoder(0).ConfigurationDocument());
 
-  const auto file = std::filesystem::temp_directory_path() / ("kestrinectl-read-" + std::to_string(::getpid()));
+  const auto file = TemporaryFile("kestrinectl-read-");
   const Result toFile = Run({"read", Address(1), "-o", file.string()});
   EXPECT_EQ(toFile.status, 0);
-  std::ifstream in(file, std::ios::binary);
   std::ostringstream content;
-  content << in.rdbuf();
+  content << std::ifstream(file, std::ios::binary).rdbuf();  // closed again before the file goes
   EXPECT_EQ(content.str(), Encoder(1).ConfigurationDocument());
   std::filesystem::remove(file);
   EXPECT_EQ(Encoder(0).RequestCount(net::CMD_GET_MESSAGE), 0u);  // no reachability check
@@ -363,21 +376,112 @@ TEST_F(Kestrinectl, OutputThatCannotBeWrittenFailsTheCommand) {
 }
 
 TEST_F(Kestrinectl, ReadKeepsTheDocumentToItsOwnerAndSaysWhyItCannot) {
-  const auto file = std::filesystem::temp_directory_path() / ("kestrinectl-private-" + std::to_string(::getpid()));
+  if (test::UnderWine()) GTEST_SKIP() << test::kWineKeepsNoAccessList;
+  const auto file = TemporaryFile("kestrinectl-private-");
   std::ofstream(file) << "old";
   std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                          std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+#ifndef _WIN32
   const ::mode_t umask = ::umask(0);
+#endif
   const Result result = Run({"read", Address(0), "-o", file.string()});
+#ifndef _WIN32
   ::umask(umask);
+#endif
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_TRUE(platform::IsOwnerOnly(file));
   std::filesystem::remove(file);
 
   const Result missing = Run({"read", Address(0), "-o", (file / "in.xml").string()});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Cannot write " + (file / "in.xml").string() + ": No such file or directory\n");
+  const std::string reason = std::make_error_code(std::errc::no_such_file_or_directory).message();
+  EXPECT_EQ(missing.err.rfind("Cannot write " + (file / "in.xml").string() + ": ", 0), 0u) << missing.err;
+#ifndef _WIN32
+  EXPECT_EQ(missing.err, "Cannot write " + (file / "in.xml").string() + ": " + reason + "\n");
+#endif
+}
+
+TEST_F(Kestrinectl, ReadWritesThroughWhatIsNotARegularFile) {
+  const Result dash = Run({"read", Address(0), "-o", "-"});
+  EXPECT_EQ(dash.status, 0) << dash.err;
+  EXPECT_EQ(dash.out, Encoder(0).ConfigurationDocument());
+  EXPECT_FALSE(std::filesystem::exists("-"));
+  std::filesystem::remove("-");
+#ifdef _WIN32
+  GTEST_SKIP() << "FIFOs and /dev/fd, the other targets tried here, are POSIX's";
+#else
+
+  const auto fifo = std::filesystem::temp_directory_path() / ("kestrinectl-fifo-" + std::to_string(::getpid()));
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  const Result through = Run({"read", Address(1), "-o", fifo.string()});
+  EXPECT_EQ(through.status, 0) << through.err;
+  std::string received(20000, '\0');
+  const ssize_t n = ::read(reader, received.data(), received.size());
+  received.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  ::close(reader);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  std::filesystem::remove(fifo);
+  EXPECT_EQ(received, Encoder(1).ConfigurationDocument());
+
+  // What /dev/stdout leads to is this process's own output: printed there, as a shell set it up.
+  EXPECT_EQ(Run({"read", Address(2), "-o", "/dev/fd/1"}).out, Encoder(2).ConfigurationDocument());
+#endif
+}
+
+// The environment variable for one test, gone again whatever the test does.
+class ScopedEnvironment final {
+ public:
+#ifdef _WIN32
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) { ::_putenv_s(name, value.c_str()); }
+  ~ScopedEnvironment() { ::_putenv_s(name_, ""); }
+#else
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
+  ~ScopedEnvironment() { ::unsetenv(name_); }
+#endif
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+};
+
+TEST_F(Kestrinectl, ThePasswordMayComeFromAFileOrTheEnvironment) {
+  const auto folder = std::filesystem::temp_directory_path() / ("kestrinectl-passwords-" + Address(0));
+  std::filesystem::create_directories(folder);
+  const auto write = [&](const std::string& name, const std::string& content) {
+    std::ofstream(folder / name, std::ios::binary) << content;
+    return (folder / name).string();
+  };
+  const std::string current = write("current", Encoder(0).Password() + "\nsecond line\n");
+  const std::string next = write("next", "RRDDLLUU\r\n");
+  const std::string empty = write("empty", "\n");
+
+  const Result fromFiles = Run({"set", Address(0), "--password-file", current, "--new-password-file", next});
+  EXPECT_EQ(fromFiles.status, 0) << fromFiles.err;
+  EXPECT_EQ(Encoder(0).Password(), "RRDDLLUU");
+  {
+    const ScopedEnvironment password("KESTRINE_PASSWORD", Encoder(1).Password());
+    const Result fromEnvironment = Run({"set", Address(1), "cvbs_hue=9"});
+    EXPECT_EQ(fromEnvironment.status, 0) << fromEnvironment.err;
+    EXPECT_EQ(Encoder(1).Configuration().cvbs_hue, 9);
+    // The command line comes first.
+    EXPECT_EQ(Run({"set", Address(1), "--password", "LLLLLLLL"}).err, Address(1) + ": Password is incorrect!\n");
+  }
+  for (const auto& args :
+       {std::vector<std::string>{"set", Address(2), "--password", "UUUUUUUU", "--password-file", current},
+        std::vector<std::string>{"set", Address(2), "--password-file", empty},
+        std::vector<std::string>{"apply", Address(2), "--password-file", (folder / "none").string(), "--from",
+                                 current}}) {
+    const Result refused = Run(args);
+    EXPECT_EQ(refused.status, 2) << args[4];
+    EXPECT_FALSE(refused.err.empty());
+  }
+  EXPECT_EQ(Encoder(2).RequestCount(net::CMD_GETXML), 0u);
+  std::filesystem::remove_all(folder);
+  EXPECT_NE(Run({"set", "--help"}).out.find("KESTRINE_PASSWORD"), std::string::npos);
 }
 
 TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
@@ -391,6 +495,34 @@ TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
   EXPECT_NE(Run({"--help"}).out.find("--reply-limit"), std::string::npos);
 }
 
+// A file an option names can neither fill memory nor keep the command waiting.
+TEST(OptionFiles, AreReadWithinTheirBoundWhateverTheyAre) {
+#ifdef _WIN32
+  GTEST_SKIP() << "/dev/zero, FIFOs and pipes named by /dev/fd are POSIX's";
+#else
+  EXPECT_THROW((void)ReadOptionFile("/dev/zero", 100), UsageError);
+
+  const auto fifo = std::filesystem::temp_directory_path() / ("kestrinectl-nobody-" + std::to_string(::getpid()));
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadOptionFile(fifo.string(), 100), "");  // nobody writes: nothing, at once
+  std::filesystem::remove(fifo);
+
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ASSERT_EQ(::write(ends[1], "UUUU", 4), 4);  // and the writer keeps it open
+  try {
+    (void)ReadOptionFile("/dev/fd/" + std::to_string(ends[0]), 100, std::chrono::milliseconds(50));
+    ADD_FAILURE() << "a silent writer was waited for without end";
+  } catch (const UsageError& e) {
+    EXPECT_NE(std::string(e.what()).find("nothing more came"), std::string::npos) << e.what();
+  }
+  ::close(ends[0]);
+  ::close(ends[1]);
+#endif
+}
+
+#ifndef _WIN32
 // Nobody can be asked when no socket can be had: not the same as nobody answering.
 [[noreturn]] void DiscoverWithoutAnyFileLeft() {
   const rlimit none{0, 0};
@@ -402,6 +534,7 @@ TEST_F(Kestrinectl, TheReplyLimitIsAnOption) {
   std::cerr << err.str();
   std::exit(status);
 }
+#endif
 
 // The sanitizers' runtime opens files of its own to check memory, which an exhausted process cannot.
 #if defined(__has_feature)
@@ -414,9 +547,13 @@ TEST(KestrinectlDiscover, ARequestThatCannotBeSentFailsWithItsReason) {
 #ifdef KESTRINE_TEST_UNDER_SANITIZERS
   GTEST_SKIP() << "no file descriptor left is no place for the sanitizers' runtime";
 #endif
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no open-file limit to exhaust, so every socket can be had";
+#else
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(DiscoverWithoutAnyFileLeft(), ::testing::ExitedWithCode(1),
               "Search request could not be sent to 127.255.255.255:8888: .+");
+#endif
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/ConfigurationDocument.h"
+#include "config/DocumentFields.h"
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
 #include "support/SmallStack.h"
@@ -238,6 +239,32 @@ INSTANTIATE_TEST_SUITE_P(
                                "ULDRULDRULDRULDRULD"},
                       LeafCase{"<mux><prg_provider_name>" + std::string(60, 'n') + "</prg_provider_name></mux>",
                                "prg_provider_name", std::string(41, 'n')}));
+
+// What `apply` needs to leave alone what a saved document does not hold; the values stay the reader's.
+TEST(ConfigurationDocumentReaderTest, SaysWhichFieldsTheDocumentCarried) {
+  const std::string document = Document(
+      "<system><ethernet><ipAddr>bogus</ipAddr><ipMask/><ipGate>10.0.0.1</ipGate></ethernet><restart/></system>"
+      "<audio><analog_mode>Unknown</analog_mode></audio><mux><prg_name/><pmt_pid>40</pmt_pid><pmt_pid/></mux>");
+  EncoderConfiguration plain = UntouchedRecord();
+  ASSERT_EQ(LoadConfigurationDocument(document, plain), 1);
+  EncoderConfiguration record = UntouchedRecord();
+  DocumentFields fields;
+  ASSERT_EQ(LoadConfigurationDocument(document, record, fields), 1);
+  EXPECT_EQ(record, plain);
+
+  const auto reading = [&](std::string_view name) { return fields.Of(*FindRecordField(name)); };
+  EXPECT_EQ(reading("ipAddr"), FieldReading::Unconverted);
+  EXPECT_EQ(reading("ipMask"), FieldReading::WithoutText);
+  EXPECT_EQ(reading("ipGate"), FieldReading::Stored);
+  EXPECT_EQ(reading("restart"), FieldReading::WithoutText);
+  EXPECT_EQ(reading("analog_mode"), FieldReading::Unconverted);
+  EXPECT_EQ(reading("prg_name"), FieldReading::Stored);  // the reader's "dvb"
+  EXPECT_EQ(reading("pmt_pid"), FieldReading::Stored);   // an empty repeat does not hide the value
+  EXPECT_EQ(reading("cvbs_hue"), FieldReading::Absent);
+
+  EXPECT_EQ(LoadConfigurationDocument("<other/>", record, fields), 0);
+  EXPECT_EQ(reading("ipGate"), FieldReading::Stored);
+}
 
 }  // namespace
 }  // namespace kestrine::config

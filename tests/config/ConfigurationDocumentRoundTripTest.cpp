@@ -55,6 +55,9 @@ bool RunCommand(const std::string& command, std::string& output) {
 // Another parser's opinion: the document is well-formed, its declaration is
 // honest about GB2312, and the escaped names decode to what was held.
 TEST(ConfigurationDocumentRoundTripTest, IndependentParserReadsTheNamesBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "xmllint runs through a POSIX shell, which Windows has not";
+#endif
   if (std::system("command -v xmllint >/dev/null 2>&1") != 0) GTEST_SKIP() << "xmllint (libxml2-utils) missing";
   EncoderConfiguration record = samples::EncoderDocumentRecord();
   StoreText(record.prg_name, std::string(kMarkupName) + std::string(samples::kGbChineseTest));

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/DocumentFields.h"
 #include "config/RecordFields.h"
 #include "platform/Ipv4Text.h"
 
@@ -118,6 +119,29 @@ TEST(ConfigurationOverlay, RefusalsNameTheFieldWithTheRulesOwnText) {
   EXPECT_TRUE(OverlayConfiguration(target, saved, OverlayScope::Settings).refusals.empty());
   EXPECT_EQ(RefusalsOf(OverlayConfiguration(target, saved, OverlayScope::SettingsAndNetwork)),
             (Refusals{{"multicast_port", " port should be between 0--9999!"}}));
+}
+
+TEST(ConfigurationOverlay, WhatTheSavedDocumentDoesNotCarryKeepsTheTargetsValue) {
+  const EncoderConfiguration target = Unit("10.0.0.20", 7);
+  EncoderConfiguration saved;  // as the reader leaves a record for a document with two settings
+  saved.cvbs_hue = 77;
+  saved.ipMask = platform::kInaddrNone;
+  DocumentFields carried;
+  carried.Note(*FindRecordField("cvbs_hue"), FieldReading::Stored, true);
+  carried.Note(*FindRecordField("ipMask"), FieldReading::Unconverted, true);
+
+  const ConfigurationOverlay overlay = OverlayConfiguration(target, saved, carried, OverlayScope::SettingsAndNetwork);
+  EncoderConfiguration expected = target;
+  expected.cvbs_hue = 77;
+  EXPECT_EQ(overlay.record, expected);
+  ASSERT_EQ(overlay.changes.size(), 1u);
+  EXPECT_EQ(overlay.changes[0].field->name, "cvbs_hue");
+
+  EXPECT_TRUE(JudgeSavedAddresses(saved, carried, OverlayScope::Settings).empty());
+  carried.Note(*FindRecordField("ipGate"), FieldReading::Stored, true);  // 0.0.0.0
+  carried.Note(*FindRecordField("multicast_ip"), FieldReading::Stored, true);
+  EXPECT_EQ(RefusalsOf({saved, {}, JudgeSavedAddresses(saved, carried, OverlayScope::SettingsAndNetwork), false}),
+            (Refusals{{"ipMask", "not an IPv4 address"}, {"ipGate", "0.0.0.0 cannot be an encoder's ipGate"}}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "config/EncoderConfiguration.h"
 #include "config/PropertyItemTable.h"
+#include "support/Gb18030.h"
 #include "tests/support/SampleRecords.h"
 
 namespace kestrine::config {
@@ -35,6 +36,7 @@ TEST(ConfigurationPageModel, RowsStartBlankAndRestartTakesEditsOnlyUntilTheFirst
 }
 
 TEST(ConfigurationPageModel, ShowsEachFieldTheWayItsRowDoes) {
+  KESTRINE_SKIP_WITHOUT_GB18030();
   ConfigurationPageModel model;
   EncoderConfiguration record = FullRecord();
   model.Show(&record);
@@ -130,6 +132,7 @@ TEST(ConfigurationPageModel, PasswordRowsStayBlankUntilTheCurrentPasswordIsAccep
 }
 
 TEST(ConfigurationPageModel, TypedTextsAreJudgedAndStoredAsGbBytes) {
+  KESTRINE_SKIP_WITHOUT_GB18030();
   ConfigurationPageModel model;
   EncoderConfiguration record = FullRecord();
   model.Show(&record);
@@ -143,6 +146,7 @@ TEST(ConfigurationPageModel, TypedTextsAreJudgedAndStoredAsGbBytes) {
 }
 
 TEST(ConfigurationPageModel, ATextCommittedAsShownKeepsBytesThatDoNotDecode) {
+  KESTRINE_SKIP_WITHOUT_GB18030();
   ConfigurationPageModel model;
   EncoderConfiguration record = FullRecord();
   const std::string odd = "A\xFF\xD6\xD0";

@@ -13,7 +13,9 @@
 #include "config/ConfigurationDocument.h"
 #include "net/ControlConnection.h"
 #include "net/OperatorFeedback.h"
+#include "platform/FileReplace.h"
 #include "support/Eventually.h"
+#include "support/Wine.h"
 #include "tests/net/SimulatedEncoderTest.h"
 
 namespace kestrine::net {
@@ -51,6 +53,12 @@ TEST_F(DeviceMessageQuery, AFullRingPutsTheNewestOnTopAndTheOldestAtTheBottom) {
             (std::vector<std::string>{"s2", "s1", "s0", "s9", "s8", "s7", "s6", "s5", "s4", "s3"}));
   EXPECT_TRUE(feedback_.messages.empty());
   EXPECT_EQ(feedback_.waitDepth, 0);
+
+  // The lines alone, oldest first, for a caller that keeps its own log.
+  const DeviceMessages fetched = Operations().FetchDeviceMessages(entry_.ipAddr);
+  EXPECT_EQ(fetched.result, OperationResult::Success);
+  EXPECT_EQ(fetched.lines, (std::vector<std::string>{"s3", "s4", "s5", "s6", "s7", "s8", "s9", "s0", "s1", "s2"}));
+  EXPECT_EQ(feedback_.log.size(), 10u);
 }
 
 TEST_F(DeviceMessageQuery, EmptySlotsBeforeTheWrapAddNothing) {
@@ -143,19 +151,21 @@ TEST_F(ReadConfiguration, AnAnsweringEncoderFillsTheRecordAndKeepsTheDocument) {
   EXPECT_FALSE(feedback_.log.empty());  // the ring came with the reachability check
 }
 
-#ifndef _WIN32
 // The document carries the encoder's password in clear.
 TEST_F(ReadConfiguration, TheReceivedDocumentIsForItsOwnerAlone) {
+  if (test::UnderWine()) GTEST_SKIP() << test::kWineKeepsNoAccessList;
   std::ofstream(FileInFolder(kReceivedDocumentFile)) << "old";
   std::filesystem::permissions(FileInFolder(kReceivedDocumentFile), std::filesystem::perms::all);
+#ifndef _WIN32
   const ::mode_t umask = ::umask(0);
-  Read();
-  ::umask(umask);
-  EXPECT_EQ(ReadFile(FileInFolder(kReceivedDocumentFile)), Encoder().ConfigurationDocument());
-  EXPECT_EQ(std::filesystem::status(FileInFolder(kReceivedDocumentFile)).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-}
 #endif
+  Read();
+#ifndef _WIN32
+  ::umask(umask);
+#endif
+  EXPECT_EQ(ReadFile(FileInFolder(kReceivedDocumentFile)), Encoder().ConfigurationDocument());
+  EXPECT_TRUE(platform::IsOwnerOnly(FileInFolder(kReceivedDocumentFile)));
+}
 
 TEST_F(ReadConfiguration, ARefusingEncoderShowsBothStagesAndTheGreyImage) {
   Encoder().SetRefuseConnections(true);
@@ -204,6 +214,33 @@ TEST_F(ReadConfiguration, TheImageAndTheRefreshNameTheRecordTheReadWasGiven) {
   EXPECT_EQ(feedback_.entries, (std::vector<const config::EncoderConfiguration*>{&entry_, &entry_, &entry_}));
 }
 
+// A message where the desktop has one, else an explanation the desktop passes over: always exactly one.
+TEST_F(ReadConfiguration, EveryFailedReadIsSaidOnce) {
+  const auto withFaults = [](auto&& set) {
+    sim::ReplyFaults faults;
+    set(faults);
+    return faults;
+  };
+  const std::vector<std::pair<sim::ReplyFaults, std::string>> cases{
+      {withFaults([](sim::ReplyFaults& f) { f.silent = true; }), std::string(kReadConfigurationFailed)},
+      {withFaults([](sim::ReplyFaults& f) { f.cmd = CMD_GET_MESSAGE; }),
+       "Configuration reply is not an answer to the configuration request"},
+      {withFaults([](sim::ReplyFaults& f) { f.length = 10000; }), "Configuration length 10000 is outside 0..9999"},
+      {withFaults([](sim::ReplyFaults& f) { f.closeAfterBytes = 20; }), "Configuration reply ended before its"},
+      {withFaults([](sim::ReplyFaults& f) { f.rawReply = EncodeConfigurationReply("<other/>"); }),
+       std::string(kDocumentRefused)},
+  };
+  for (const auto& [faults, said] : cases) {
+    Encoder().SetReplyFaults(CMD_GETXML, faults);
+    feedback_ = RecordingFeedback{};
+    EXPECT_EQ(Operations().ReadConfigurationDocument(entry_, flags_).result, OperationResult::Failure) << said;
+    std::vector<std::string> everything = feedback_.MessageTexts();
+    everything.insert(everything.end(), feedback_.details.begin(), feedback_.details.end());
+    ASSERT_EQ(everything.size(), 1u) << said;
+    EXPECT_EQ(everything[0].rfind(said, 0), 0u) << everything[0];
+  }
+}
+
 TEST_F(ReadConfiguration, AnEmptyDocumentIsRefused) {
   sim::ReplyFaults faults;
   faults.rawReply = EncodeConfigurationReply("");
@@ -245,12 +282,14 @@ TEST_F(WriteConfiguration, AnAcceptedDocumentIsTheOneKeptInOutXml) {
   EXPECT_EQ(*sent, config::BuildConfigurationDocument(copy));
   EXPECT_EQ(ReadFile(FileInFolder(kSentDocumentFile)), *sent);
   EXPECT_EQ(Encoder().Configuration().sequence_number, 42);
-#ifndef _WIN32
-  const auto perms = std::filesystem::status(FileInFolder(kSentDocumentFile)).permissions();
-  EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
-            std::filesystem::perms::none);
-#endif
   EXPECT_EQ(Encoder().RequestCount(CMD_GETXML), 1u);  // no re-read without a bitrate change
+}
+
+// It carries both passwords in clear.
+TEST_F(WriteConfiguration, TheSentDocumentIsForItsOwnerAlone) {
+  if (test::UnderWine()) GTEST_SKIP() << test::kWineKeepsNoAccessList;
+  EXPECT_EQ(Write(), OperationResult::Success);
+  EXPECT_TRUE(platform::IsOwnerOnly(FileInFolder(kSentDocumentFile)));
 }
 
 TEST_F(WriteConfiguration, AfterABitrateChangeTheEncoderIsReadAgainAfterThePause) {

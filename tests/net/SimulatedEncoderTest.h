@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <unistd.h>
 #include <string>
 
 #include "config/EncoderConfiguration.h"
@@ -44,7 +43,7 @@ class SimulatedEncoderTest : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     folder_ = std::filesystem::temp_directory_path() /
               ("kestrine-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-               std::to_string(::getpid()));
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
   }

@@ -23,8 +23,10 @@ TEST(InetAddr, RefusesWhatDoesNotConvert) {
   for (const char* text : {"", " 1.2.3.4", "1.2.3.256", "1.2.3.4.5", "1.2.3.", "a.b.c.d", "1.2.3.4x", "09.1.1.1",
                            "256.1.1.1", "4294967296", "1.16777216"}) {
     EXPECT_EQ(InetAddr(text), kInaddrNone) << text;
+    EXPECT_FALSE(ParseInetAddr(text)) << text;
   }
   EXPECT_EQ(InetAddr("255.255.255.255"), kInaddrNone);  // the broadcast address reads as the same value
+  EXPECT_EQ(ParseInetAddr("255.255.255.255"), kInaddrNone);  // but only ParseInetAddr tells them apart
 }
 
 TEST(Ipv4Text, FormatsAndParsesDottedQuads) {

@@ -6,7 +6,10 @@
 #include <thread>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <winsock2.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #endif
 
@@ -18,6 +21,16 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::uint32_t kLoopback = HostToNetwork32(0x7F000001);
+
+// Whether a program this process starts would get the socket too.
+bool ChildProgramsInherit(NativeSocket s) {
+#ifdef _WIN32
+  DWORD flags = 0;
+  return !::GetHandleInformation(reinterpret_cast<HANDLE>(s), &flags) || (flags & HANDLE_FLAG_INHERIT) != 0;
+#else
+  return (::fcntl(s, F_GETFD) & FD_CLOEXEC) == 0;
+#endif
+}
 
 Socket ListenOnLoopback() {
   Socket listener = Socket::CreateStream();
@@ -80,7 +93,6 @@ TEST(Socket, ReceiveWaitsAtMostItsTimeoutAndKeepsTheCallerAlive) {
   EXPECT_EQ(client.Receive(buffer, 2000ms, {}).status, ReceiveStatus::Closed);
 }
 
-#ifndef _WIN32
 TEST(Socket, NoSocketIsInheritedByAProgramWeStart) {
   Socket listener = ListenOnLoopback();
   Socket client = Socket::CreateStream();
@@ -89,10 +101,20 @@ TEST(Socket, NoSocketIsInheritedByAProgramWeStart) {
   const Socket datagram = Socket::CreateDatagram();
   for (const Socket* socket : std::array<const Socket*, 4>{&listener, &client, &server, &datagram}) {
     ASSERT_TRUE(socket->IsValid());
-    EXPECT_NE(::fcntl(static_cast<int>(socket->Native()), F_GETFD) & FD_CLOEXEC, 0);
+    EXPECT_FALSE(ChildProgramsInherit(socket->Native()));
   }
 }
-#endif
+
+TEST(Socket, FailuresSayWhyInTheSystemsWords) {
+  const Socket first = ListenOnLoopback();
+  Socket second = Socket::CreateStream();
+  ASSERT_TRUE(second.IsValid());
+  ASSERT_FALSE(second.Bind(kLoopback, first.LocalPort()));
+  const std::error_code error = LastSocketError();
+  EXPECT_EQ(error, std::errc::address_in_use) << error.message();
+  // The socket layer's own text for it, not the C library's for whatever errno held ("Success").
+  EXPECT_NE(error.message(), std::generic_category().message(0));
+}
 
 TEST(Socket, SendingToAPeerThatHasGoneDoesNotKillTheProcess) {
   Socket listener = ListenOnLoopback();

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "EncoderClient.h"
 #include "platform/Ipv4Text.h"
@@ -94,17 +96,25 @@ TEST(SimulatorCommandLine, BadOptionsAreRefusedWithStatusTwoAndAMessage) {
 
 TEST(SimulatorCommandLine, AConfigFileMustHoldAConfigurationDocument) {
   const std::string path = ::testing::TempDir() + "sim_config_test.xml";
-  std::ofstream(path) << "<other>1</other>";
+  std::ofstream(path, std::ios::binary) << "<other>1</other>";
   EXPECT_EQ(Parse({"--config", path}).status, 2);
 
   StartedFleet fleet;
-  std::ofstream(path, std::ios::trunc) << fleet.Encoder().ConfigurationDocument();
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << fleet.Encoder().ConfigurationDocument();
   const Parsed parsed = Parse({"--config", path});
   ASSERT_FALSE(parsed.status) << parsed.err;
   EXPECT_EQ(parsed.settings.fleet.startingDocument, fleet.Encoder().ConfigurationDocument());
   std::remove(path.c_str());
 }
 
+#ifdef _WIN32
+// The program runs in a child made with fork() and exec(), and stops on SIGTERM: Windows has
+// neither (scripts/windows-check.sh runs the Windows programs against the simulator instead).
+constexpr const char* kNoForkHere = "needs fork(), exec() and SIGTERM, which Windows does not have";
+
+TEST(SimulatorProgram, ServesWhatItPrintsAndEndsCleanlyOnSigterm) { GTEST_SKIP() << kNoForkHere; }
+TEST(SimulatorProgram, ABadOptionExitsWithStatusTwo) { GTEST_SKIP() << kNoForkHere; }
+#else
 // The program in a child process, its standard output on a pipe.
 class SimulatorProcess {
  public:
@@ -190,6 +200,7 @@ TEST(SimulatorProgram, ABadOptionExitsWithStatusTwo) {
   SimulatorProcess program({"--count", "none"});
   EXPECT_EQ(program.Wait(), 2);
 }
+#endif
 
 }  // namespace
 }  // namespace kestrine::sim::test

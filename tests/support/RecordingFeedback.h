@@ -29,6 +29,10 @@ class RecordingFeedback final : public net::OperatorFeedback {
     messages.push_back({style, owner, std::string(text)});
     timeline.push_back("message:" + std::string(text));
   }
+  void ExplainFailure(std::string_view detail) override {
+    details.emplace_back(detail);
+    timeline.push_back("detail:" + std::string(detail));
+  }
   void ClearLog() override {
     log.clear();
     timeline.push_back("clear-log");
@@ -74,6 +78,7 @@ class RecordingFeedback final : public net::OperatorFeedback {
   }
 
   std::vector<Message> messages;
+  std::vector<std::string> details;
   std::deque<LogLine> log;
   std::vector<int> images;
   std::vector<const config::EncoderConfiguration*> entries;  // named by the image and refresh calls
