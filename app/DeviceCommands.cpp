@@ -23,6 +23,10 @@ QString AddressOf(const config::EncoderConfiguration& entry) {
   return QString::fromStdString(platform::FormatIpv4(entry.ipAddr));
 }
 
+QString ReadFailureNotice(const config::EncoderConfiguration& entry) {
+  return QStringLiteral("Configuration from %1 could not be read: ").arg(AddressOf(entry)) + QStringLiteral("%1");
+}
+
 QString HostOrderText(std::uint32_t hostOrder) {
   return QString::fromStdString(platform::FormatIpv4(platform::HostToNetwork32(hostOrder)));
 }
@@ -35,6 +39,7 @@ class DeviceCommands::CommandScope final {
  public:
   explicit CommandScope(DeviceCommands& commands) : commands_(commands) { commands_.busy_ = true; }
   ~CommandScope() {
+    commands_.feedback_->SetFailureNotice({});
     emit commands_.StatusChanged(QString::fromLatin1(kReadyText));
     commands_.busy_ = false;
   }
@@ -136,6 +141,7 @@ void DeviceCommands::AddEncoder() {
 void DeviceCommands::ReadConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(QStringLiteral("Reading configuration from %1…"), AddressOf(entry));
+  feedback_->SetFailureNotice(ReadFailureNotice(entry));
   const net::WaitScope wait(*feedback_);
   net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
       .ReadConfiguration(entry, page_.Flags());
@@ -144,6 +150,7 @@ void DeviceCommands::ReadConfiguration(DeviceNode& node) {
 void DeviceCommands::WriteConfiguration(DeviceNode& node) {
   config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(QStringLiteral("Writing configuration to %1…"), AddressOf(entry));
+  feedback_->SetFailureNotice(ReadFailureNotice(entry));  // the re-read after a bitrate change
   const net::WaitScope wait(*feedback_);
   net::DeviceOperations(settings_.network, *feedback_, settings_.documentFolder)
       .WriteConfiguration(entry, page_.Flags(), page_.BuildWriteRequest());
@@ -153,6 +160,7 @@ void DeviceCommands::StartStreaming(DeviceNode& node, bool start) {
   const config::EncoderConfiguration& entry = node.Entry();
   ShowStatus(start ? QStringLiteral("Starting TS -> IP on %1…") : QStringLiteral("Stopping TS -> IP on %1…"),
              AddressOf(entry));
+  feedback_->SetFailureNotice(AddressOf(entry) + QStringLiteral(": %1"));
   const net::WaitScope wait(*feedback_);
   net::DeviceOperations operations(settings_.network, *feedback_, settings_.documentFolder);
   if (start) {

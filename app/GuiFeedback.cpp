@@ -45,6 +45,13 @@ void GuiFeedback::ShowMessage(net::MessageStyle style, net::MessageOwner owner, 
   if (waits_ > 0) QApplication::restoreOverrideCursor();
 }
 
+// A failure the system has no box for would pass unseen: the log keeps it, naming the encoder.
+void GuiFeedback::ExplainFailure(std::string_view detail) {
+  const QString reason = FromUtf8(config::HumanText(detail));
+  log_.AddLine(static_cast<int>(net::LogLineKind::ProgramNotice),
+               failureNotice_.isEmpty() ? reason : failureNotice_.arg(reason));
+}
+
 void GuiFeedback::ClearLog() { log_.Clear(); }
 
 // An encoder's messages are bytes in its own encoding (GB2312); our notices are our own text. A control

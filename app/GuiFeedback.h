@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include <QString>
+
 #include "app/InputGuard.h"
 #include "net/OperatorFeedback.h"
 
@@ -26,10 +28,12 @@ class GuiFeedback final : public net::OperatorFeedback {
   GuiFeedback(CDeviceTreeCtrl& tree, CMessageLogWnd& log, ConfigurationPage& page, MessageBoxPresenter& boxes);
 
   void SetMessageBoxes(MessageBoxPresenter& boxes) { boxes_ = &boxes; }
+  // How the running command words a failure that has no box of its own: a program notice in the log,
+  // %1 the reason ("Configuration from 10.0.0.3 could not be read: %1"). Empty: the reason alone.
+  void SetFailureNotice(QString notice) { failureNotice_ = std::move(notice); }
 
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
-  // The desktop shows the system's own messages only, as it always has.
-  void ExplainFailure(std::string_view /*detail*/) override {}
+  void ExplainFailure(std::string_view detail) override;
   void ClearLog() override;
   void AddLogLine(std::string_view text, net::LogLineKind kind) override;
   void EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) override;
@@ -44,6 +48,7 @@ class GuiFeedback final : public net::OperatorFeedback {
   ConfigurationPage& page_;
   MessageBoxPresenter* boxes_;
   InputGuard guard_;
+  QString failureNotice_;
   int waits_ = 0;  // nested BeginWait calls not yet ended
 };
 

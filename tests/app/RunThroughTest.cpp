@@ -255,5 +255,33 @@ TEST_F(OperationTest, NoSecondCommandStartsWhileOneRuns) {
   EXPECT_FALSE(frame_->isVisible()) << "a close asked for mid-read happens once the read is over";
 }
 
+TEST_F(OperationTest, AReadThatFailsAfterTheCheckSaysWhyInTheLogAndTheNodeStaysGreen) {
+  sim::SimulatedEncoder encoder = fleet_->Encoder(0);
+  encoder.SetMessageRing(0, {"ready", "", "", "", "", "", "", "", "", ""});
+  DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(encoder.AddressText()));
+  const std::size_t length = encoder.ConfigurationDocument().size();
+  sim::ReplyFaults cut;
+  cut.closeAfterBytes = 8 + 812;  // the header and 812 bytes of the document
+  encoder.SetReplyFaults(net::CMD_GETXML, cut);
+
+  ChooseFromTree("readConfigurationAction", node);
+  EXPECT_EQ(boxes_.boxes.size(), 0u) << boxes_.Texts().join("|").toStdString();
+  EXPECT_EQ(node->Image(), 0) << "the encoder answered the check";
+  EXPECT_EQ(node->Entry().configurationRead, 0);
+  EXPECT_EQ(LogTopFirst(frame_->MessageLog()),
+            QStringList({QString("Configuration from 127.0.0.1 could not be read: the document ends after 812 of %1 bytes")
+                             .arg(length),
+                         "ready"}));
+  EXPECT_EQ(frame_->MessageLog().LineKind(0), 1);
+
+  sim::ReplyFaults refused;
+  refused.rawReply = net::EncodeConfigurationReply("<other/>");
+  encoder.SetReplyFaults(net::CMD_GETXML, refused);
+  ChooseFromTree("readConfigurationAction", node);
+  ASSERT_GE(frame_->MessageLog().LineCount(), 1);
+  EXPECT_EQ(frame_->MessageLog().LineText(0), "Configuration from 127.0.0.1 could not be read: the document was not accepted");
+  EXPECT_EQ(node->Image(), 0);
+}
+
 }  // namespace
 }  // namespace kestrine::test
