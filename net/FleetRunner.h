@@ -2,13 +2,9 @@
 
 #include <cstddef>
 #include <functional>
-#include <iosfwd>
 #include <optional>
-#include <string>
 
-namespace kestrine::cli {
-
-struct JobOutput;
+namespace kestrine::net {
 
 // How many encoders a command works on at once. Each job holds one socket at a
 // time; a few descriptors stay free for the program's own files.
@@ -18,8 +14,6 @@ struct FleetConcurrency {
 };
 [[nodiscard]] FleetConcurrency ChooseConcurrency(std::optional<std::size_t> requested, std::size_t encoders,
                                                  std::size_t freeDescriptors);
-// The stderr line that says the open-file limit makes a command work in rounds.
-[[nodiscard]] std::string RoundsNotice(std::size_t encoders, std::size_t jobs);
 
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool kSanitizedBuild = true;
@@ -33,9 +27,9 @@ inline constexpr bool kSanitizedBuild = false;
 inline constexpr bool kSanitizedBuild = false;
 #endif
 
-// Runs one job per encoder, `jobs` at a time, and prints each job's lines in
-// the order the encoders were given, each as soon as all before it are done.
-// A job returns true when its operation succeeded. Returns true when all did.
+// Works on a whole fleet at once: one job per encoder, `jobs` of them at a time on
+// worker threads of their own, so a fleet costs about one exchange, not one per
+// encoder. The command line and the desktop's audit both run on it.
 class FleetRunner final {
  public:
   // Workers wait on sockets and parse documents of at most 9999 bytes. TinyXML
@@ -47,12 +41,16 @@ class FleetRunner final {
 
   explicit FleetRunner(std::size_t jobs, std::size_t workerStackBytes = kWorkerStackBytes);
 
-  bool Run(std::size_t count, const std::function<bool(std::size_t index, JobOutput& output)>& job, std::ostream& out,
-           std::ostream& err) const;
+  // Runs job(index) for every index below `count` and returns once all have run. `finished(index)` is
+  // called on the calling thread for each job in index order, as soon as it and all before it are done
+  // (a printer keeps the order the encoders were given in). A job that throws has its exception thrown
+  // here once every job has run.
+  void Run(std::size_t count, const std::function<void(std::size_t index)>& job,
+           const std::function<void(std::size_t index)>& finished = {}) const;
 
  private:
   std::size_t jobs_;
   std::size_t workerStackBytes_;
 };
 
-}  // namespace kestrine::cli
+}  // namespace kestrine::net
