@@ -7,6 +7,7 @@
 #include "app/CommandIds.h"
 #include "app/ConfigurationPage.h"
 #include "app/DeviceTreeCtrl.h"
+#include "app/EncoderListFiles.h"
 #include "app/GuiFeedback.h"
 #include "app/MessageLogWnd.h"
 #include "app/ModalMessageBoxes.h"
@@ -59,13 +60,15 @@ DeviceCommands::DeviceCommands(ShellSettings settings, CDeviceTreeCtrl& tree, CM
       page_(page),
       window_(window),
       boxes_(&DefaultMessageBoxes()),
-      feedback_(std::make_unique<GuiFeedback>(tree, log, page, *boxes_)) {}
+      feedback_(std::make_unique<GuiFeedback>(tree, log, page, *boxes_)),
+      lists_(std::make_unique<EncoderListFiles>(tree, window, *boxes_, settings_.documentFolder)) {}
 
 DeviceCommands::~DeviceCommands() = default;
 
 void DeviceCommands::SetMessageBoxes(MessageBoxPresenter& boxes) {
   boxes_ = &boxes;
   feedback_->SetMessageBoxes(boxes);
+  lists_->SetMessageBoxes(boxes);
 }
 
 void DeviceCommands::ApplyPropertyEdit(int id) {
@@ -94,6 +97,8 @@ void DeviceCommands::Run(int id) {
 void DeviceCommands::Dispatch(int id) {
   if (id == ID_SEARCH_ENCODER) return SearchEncoders();
   if (id == ID_ADD_ENCODER) return AddEncoder();
+  if (id == ID_OPEN_ENCODER_LIST) return lists_->Open();
+  if (id == ID_SAVE_ENCODER_LIST) return lists_->Save();
   DeviceNode* node = tree_.SelectedNode();
   if (node == nullptr) return;
   switch (id) {

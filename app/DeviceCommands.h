@@ -15,10 +15,11 @@ class CDeviceTreeCtrl;
 class CMessageLogWnd;
 class ConfigurationPage;
 class DeviceNode;
+class EncoderListFiles;
 class GuiFeedback;
 class MessageBoxPresenter;
 
-// The device commands of the context menus, run on the selected node one at a time. While one runs the
+// The device commands of the context menus and the File menu's encoder lists, run one at a time. While one runs the
 // shell is busy: further commands and page commits are dropped, the status bar says what runs, and a
 // close of the window waits for the command's end.
 class DeviceCommands final : public QObject {
@@ -70,6 +71,7 @@ class DeviceCommands final : public QObject {
   QWidget& window_;
   MessageBoxPresenter* boxes_;
   std::unique_ptr<GuiFeedback> feedback_;
+  std::unique_ptr<EncoderListFiles> lists_;
   bool busy_ = false;
   bool closeRequested_ = false;
 };

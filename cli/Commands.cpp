@@ -91,7 +91,7 @@ std::vector<Target> CollectTargets(const GlobalOptions& options, const std::vect
   for (const std::string& text : given) named.push_back(ParseTarget(text));
   if (options.targetsFile) {
     const std::string& path = *options.targetsFile;
-    for (const ListedAddress& listed : ListedAddresses(ReadOptionFile(path, kTargetsFileLimit))) {
+    for (const config::ListedAddress& listed : config::ListedAddresses(ReadOptionFile(path, kTargetsFileLimit))) {
       try {
         named.push_back(ParseTarget(listed.text));
       } catch (const UsageError& e) {

@@ -88,7 +88,8 @@ bool StringEqual(const char* p, const char* tag, bool ignoreCase, Encoding encod
 const char* ReadName(const char* p, std::string* name) {
   if (p == nullptr || *p == '\0' || !(IsAlpha(static_cast<unsigned char>(*p)) || *p == '_')) return nullptr;
   const char* start = p;
-  while (*p != '\0' && (IsAlphaNum(static_cast<unsigned char>(*p)) || *p == '_' || *p == '-' || *p == '.' || *p == ':')) {
+  while (*p != '\0' &&
+         (IsAlphaNum(static_cast<unsigned char>(*p)) || *p == '_' || *p == '-' || *p == '.' || *p == ':')) {
     ++p;
   }
   if (name != nullptr) name->assign(start, static_cast<std::size_t>(p - start));

@@ -74,8 +74,7 @@ void AddFleetOptions(CLI::App& app, RawOptions& raw) {
   app.add_flag("--no-discovery", raw.noDiscovery, "do not answer searches");
   app.add_option("--password", raw.password,
                  "the encoders' password (default: the --config document's old_password, else UUUUUUUU)");
-  app.add_option("--config", raw.configPath, "configuration document the encoders start from")
-      ->type_name("FILE");
+  app.add_option("--config", raw.configPath, "configuration document the encoders start from")->type_name("FILE");
   app.add_option("--count", raw.count, "number of encoders, on consecutive addresses from --bind")
       ->check(CLI::Range(std::size_t{1}, EncoderFleet::kMaxCount))
       ->capture_default_str();

@@ -268,10 +268,11 @@ TEST_F(OperationTest, AReadThatFailsAfterTheCheckSaysWhyInTheLogAndTheNodeStaysG
   EXPECT_EQ(boxes_.boxes.size(), 0u) << boxes_.Texts().join("|").toStdString();
   EXPECT_EQ(node->Image(), 0) << "the encoder answered the check";
   EXPECT_EQ(node->Entry().configurationRead, 0);
-  EXPECT_EQ(LogTopFirst(frame_->MessageLog()),
-            QStringList({QString("Configuration from 127.0.0.1 could not be read: the document ends after 812 of %1 bytes")
-                             .arg(length),
-                         "ready"}));
+  EXPECT_EQ(
+      LogTopFirst(frame_->MessageLog()),
+      QStringList({QString("Configuration from 127.0.0.1 could not be read: the document ends after 812 of %1 bytes")
+                       .arg(length),
+                   "ready"}));
   EXPECT_EQ(frame_->MessageLog().LineKind(0), 1);
 
   sim::ReplyFaults refused;
@@ -279,7 +280,8 @@ TEST_F(OperationTest, AReadThatFailsAfterTheCheckSaysWhyInTheLogAndTheNodeStaysG
   encoder.SetReplyFaults(net::CMD_GETXML, refused);
   ChooseFromTree("readConfigurationAction", node);
   ASSERT_GE(frame_->MessageLog().LineCount(), 1);
-  EXPECT_EQ(frame_->MessageLog().LineText(0), "Configuration from 127.0.0.1 could not be read: the document was not accepted");
+  EXPECT_EQ(frame_->MessageLog().LineText(0),
+            "Configuration from 127.0.0.1 could not be read: the document was not accepted");
   EXPECT_EQ(node->Image(), 0);
 }
 
