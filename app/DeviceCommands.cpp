@@ -1,13 +1,18 @@
 #include "app/DeviceCommands.h"
 
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QStringList>
 #include <QWidget>
 
 #include "app/AddDeviceDlg.h"
 #include "app/AppTexts.h"
+#include "app/AuditDlg.h"
 #include "app/CommandIds.h"
 #include "app/ConfigurationPage.h"
 #include "app/DeviceTreeCtrl.h"
 #include "app/EncoderListFiles.h"
+#include "app/FleetAuditRun.h"
 #include "app/GuiFeedback.h"
 #include "app/MessageLogWnd.h"
 #include "app/ModalMessageBoxes.h"
@@ -99,6 +104,7 @@ void DeviceCommands::Dispatch(int id) {
   if (id == ID_ADD_ENCODER) return AddEncoder();
   if (id == ID_OPEN_ENCODER_LIST) return lists_->Open();
   if (id == ID_SAVE_ENCODER_LIST) return lists_->Save();
+  if (id == ID_AUDIT_ENCODERS) return AuditEncoders();
   DeviceNode* node = tree_.SelectedNode();
   if (node == nullptr) return;
   switch (id) {
@@ -183,6 +189,66 @@ void DeviceCommands::ReadDeviceMessages(DeviceNode& node) {
   if (operations.QueryDeviceMessages(entry) == net::OperationResult::Unreachable) {
     log_.AddLine(static_cast<int>(net::LogLineKind::ProgramNotice), QStringLiteral("Connect device failed"));
   }
+}
+
+// Every listed encoder is read at once off the interface thread while a progress dialog offers Cancel;
+// the window keeps turning, and as the dialog is modal nothing else can start meanwhile.
+void DeviceCommands::AuditEncoders() {
+  QStringList texts;
+  std::vector<std::uint32_t> addresses;
+  for (int i = 0; i < tree_.NodeCount(); ++i) {
+    std::uint32_t address = 0;
+    const QString text = tree_.NodeAt(i)->AddressText();
+    if (!platform::ParseDottedQuad(text.toStdString(), address)) continue;
+    texts << text;
+    addresses.push_back(address);
+  }
+  if (addresses.empty()) return;
+  const int count = static_cast<int>(addresses.size());
+  ShowStatus(QStringLiteral("Auditing %1 encoders…"), QString::number(count));
+
+  FleetAuditRun run(settings_.network, std::move(addresses));
+  QProgressDialog progress(QStringLiteral("Reading the configurations of %1 encoders…").arg(count),
+                           QStringLiteral("Cancel"), 0, count, &window_);
+  progress.setObjectName("auditProgressDialog");
+  progress.setWindowTitle(QStringLiteral("Audit Encoders"));
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.setMinimumDuration(0);
+  progress.setAutoClose(false);
+  progress.setAutoReset(false);
+  connect(&run, &FleetAuditRun::Progress, &progress, [&progress](int done, int /*total*/) { progress.setValue(done); });
+  // Cancel says so until the reads under way have ended (at their next wait slice), then the dialog goes.
+  // (The dialog ties its own cancel() by name, so only a disconnect by name unties it.)
+  disconnect(&progress, SIGNAL(canceled()), &progress, SLOT(cancel()));
+  connect(&progress, &QProgressDialog::canceled, &run, [&run, &progress] {
+    run.Cancel();
+    progress.setLabelText(QStringLiteral("Cancelling the audit…"));
+    progress.setCancelButtonText({});
+  });
+  QEventLoop untilDone;
+  connect(&run, &FleetAuditRun::Finished, &progress, &QWidget::hide);
+  connect(&run, &FleetAuditRun::Finished, &untilDone, &QEventLoop::quit);
+  run.Start();
+  progress.show();
+  untilDone.exec();
+  if (!run.WasCancelled()) ShowAuditFindings(texts, run.Findings());
+}
+
+void DeviceCommands::ShowAuditFindings(const QStringList& addresses,
+                                       const std::vector<config::AuditFinding>& findings) {
+  if (auditDialog_) auditDialog_->close();
+  auditDialog_ = new CAuditDlg(addresses, findings, &window_);
+  connect(auditDialog_, &CAuditDlg::EncoderChosen, this, &DeviceCommands::SelectEncoder);
+  auditDialog_->show();
+}
+
+// A node deleted since the audit is simply not there to select.
+void DeviceCommands::SelectEncoder(const QString& address) {
+  if (busy_) return;
+  DeviceNode* node = tree_.FindDeviceNode(nullptr, address);
+  if (node == nullptr) return;
+  tree_.setCurrentItem(node);
+  tree_.scrollToItem(node);
 }
 
 }  // namespace kestrine::app

@@ -1,16 +1,24 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include "app/ShellSettings.h"
 
 class QWidget;
 
+namespace kestrine::config {
+struct AuditFinding;
+}
+
 namespace kestrine::app {
 
+class CAuditDlg;
 class CDeviceTreeCtrl;
 class CMessageLogWnd;
 class ConfigurationPage;
@@ -61,6 +69,9 @@ class DeviceCommands final : public QObject {
   void WriteConfiguration(DeviceNode& node);
   void StartStreaming(DeviceNode& node, bool start);
   void ReadDeviceMessages(DeviceNode& node);
+  void AuditEncoders();
+  void ShowAuditFindings(const QStringList& addresses, const std::vector<config::AuditFinding>& findings);
+  void SelectEncoder(const QString& address);
   // The status bar says `activity`, with %1 the address the command works on.
   void ShowStatus(const QString& activity, const QString& address);
 
@@ -72,6 +83,7 @@ class DeviceCommands final : public QObject {
   MessageBoxPresenter* boxes_;
   std::unique_ptr<GuiFeedback> feedback_;
   std::unique_ptr<EncoderListFiles> lists_;
+  QPointer<CAuditDlg> auditDialog_;  // the last audit's findings, while open
   bool busy_ = false;
   bool closeRequested_ = false;
 };

@@ -15,25 +15,31 @@
 namespace kestrine::app {
 namespace {
 
+// What an item needs to be enabled.
+enum class Needs { Nothing, SelectedNode, ListedNode };
+
 struct MenuEntry {
   int id;  // 0: a separator
   const char* text;
   const char* objectName;
-  bool needsNode;
+  Needs needs;
   Qt::Key key = Qt::Key_unknown;  // the item's key anywhere in the window, shown in the menu; none if unknown
 };
 
-// F3 finds and F5 refreshes, as in the desktop's other programs.
+// F3 finds and F5 refreshes, as in the desktop's other programs. Items of our own follow the others.
 constexpr std::array kContextMenu{
-    MenuEntry{ID_SEARCH_ENCODER, "Search Encoder", "searchEncoderAction", false, Qt::Key_F3},
-    MenuEntry{ID_ADD_ENCODER, "Add Encoder", "addEncoderAction", false},
-    MenuEntry{ID_DEL_ENCODER, "Del Encoder", "delEncoderAction", true},
-    MenuEntry{0, nullptr, nullptr, false},
-    MenuEntry{ID_READ_CONFIGURATION, "Read Configuration", "readConfigurationAction", true, Qt::Key_F5},
-    MenuEntry{ID_WRITE_CONFIGURATION, "Write Configuration", "writeConfigurationAction", true},
-    MenuEntry{0, nullptr, nullptr, false},
-    MenuEntry{ID_START_TS_IP, "Start TS -> IP", "startTsIpAction", true},
-    MenuEntry{ID_STOP_TS_IP, "Stop TS -> IP", "stopTsIpAction", true},
+    MenuEntry{ID_SEARCH_ENCODER, "Search Encoder", "searchEncoderAction", Needs::Nothing, Qt::Key_F3},
+    MenuEntry{ID_ADD_ENCODER, "Add Encoder", "addEncoderAction", Needs::Nothing},
+    MenuEntry{ID_DEL_ENCODER, "Del Encoder", "delEncoderAction", Needs::SelectedNode},
+    MenuEntry{0, nullptr, nullptr, Needs::Nothing},
+    MenuEntry{ID_READ_CONFIGURATION, "Read Configuration", "readConfigurationAction", Needs::SelectedNode, Qt::Key_F5},
+    MenuEntry{ID_WRITE_CONFIGURATION, "Write Configuration", "writeConfigurationAction", Needs::SelectedNode},
+    MenuEntry{0, nullptr, nullptr, Needs::Nothing},
+    MenuEntry{ID_START_TS_IP, "Start TS -> IP", "startTsIpAction", Needs::SelectedNode},
+    MenuEntry{ID_STOP_TS_IP, "Stop TS -> IP", "stopTsIpAction", Needs::SelectedNode},
+    MenuEntry{0, nullptr, nullptr, Needs::Nothing},
+    MenuEntry{ID_AUDIT_ENCODERS, "Audit Encoders", "auditEncodersAction", Needs::ListedNode},
+    // The stream check of the selected node comes here.
 };
 
 constexpr int kHintMargin = 8;
@@ -87,8 +93,12 @@ void CDeviceTreeCtrl::CreateCommandActions() {
 
 void CDeviceTreeCtrl::EnableCommandActions() {
   const bool nodeSelected = SelectedNode() != nullptr;
+  const bool nodeListed = NodeCount() > 0;
   for (std::size_t i = 0; i < kContextMenu.size(); ++i) {
-    if (commandActions_[i] != nullptr) commandActions_[i]->setEnabled(!kContextMenu[i].needsNode || nodeSelected);
+    if (commandActions_[i] == nullptr) continue;
+    const Needs needs = kContextMenu[i].needs;
+    commandActions_[i]->setEnabled(needs == Needs::Nothing || (needs == Needs::SelectedNode && nodeSelected) ||
+                                   (needs == Needs::ListedNode && nodeListed));
   }
 }
 
