@@ -106,10 +106,7 @@ TEST_F(AuditTest, TheFleetsFindingsComeInADialogAndADoubleClickSelectsTheEncoder
 TEST_F(AuditTest, CancelMidWayEndsTheReadsUnderWayLeavesNoThreadAndTouchesNoRecord) {
   // Three encoders would answer only after a minute, and a receive would wait that long for them.
   settings_.network.timings.receiveTimeout = std::chrono::milliseconds(60000);
-  frame_ = std::make_unique<app::CMainFrame>(settings_);
-  frame_->SetMessageBoxes(boxes_);
-  frame_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  OpenFrame();
   sim::ReplyFaults late;
   late.delay = std::chrono::milliseconds(60000);
   for (std::size_t i = 2; i < 5; ++i) fleet_->Encoder(i).SetReplyFaults(net::CMD_GETXML, late);

@@ -192,10 +192,7 @@ class OperationTest : public ShellTest {};
 
 TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDelay) {
   settings_.network.timings.exchangeDelay = std::chrono::milliseconds(3000);
-  frame_ = std::make_unique<app::CMainFrame>(settings_);
-  frame_->SetMessageBoxes(boxes_);
-  frame_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  OpenFrame();
   DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
   Select(*node);
 
@@ -229,10 +226,7 @@ TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDela
 
 TEST_F(OperationTest, NoSecondCommandStartsWhileOneRuns) {
   settings_.network.timings.exchangeDelay = std::chrono::milliseconds(300);
-  frame_ = std::make_unique<app::CMainFrame>(settings_);
-  frame_->SetMessageBoxes(boxes_);
-  frame_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  OpenFrame();
   DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
   Select(*node);
 

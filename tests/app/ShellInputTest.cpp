@@ -45,7 +45,6 @@ class ShellInputTest : public ShellTest {
 
   void SetUp() override {
     ShellTest::SetUp();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
     first_ = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
     second_ = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(1).AddressText()));
   }
@@ -58,11 +57,7 @@ class ShellInputTest : public ShellTest {
 
 TEST_F(ShellInputTest, InputGivenDuringAReadIsDroppedNotReplayedAfterIt) {
   settings_.network.timings.exchangeDelay = std::chrono::milliseconds(300);
-  frame_ = std::make_unique<app::CMainFrame>(settings_);
-  frame_->SetMessageBoxes(boxes_);
-  frame_->show();
-  frame_->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
+  OpenFrame();
   app::CDeviceTreeCtrl& tree = frame_->DeviceTree();
   first_ = tree.AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
   second_ = tree.AddDevice(QString::fromStdString(fleet_->Encoder(1).AddressText()));
