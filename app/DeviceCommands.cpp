@@ -229,6 +229,7 @@ void DeviceCommands::AuditEncoders() {
   connect(&run, &FleetAuditRun::Finished, &progress, &QWidget::hide);
   connect(&run, &FleetAuditRun::Finished, &untilDone, &QEventLoop::quit);
   run.Start();
+  progress.setValue(0);
   progress.show();
   untilDone.exec();
   if (!run.WasCancelled()) ShowAuditFindings(texts, run.Findings());

@@ -89,8 +89,10 @@ void EncoderListFiles::AddListed(const QString& path, std::string_view content) 
     }
   }
   if (bad.empty()) return;
-  Warn(QStringLiteral("These lines of %1 are no encoder address (a.b.c.d) and were left out:")
-           .arg(QFileInfo(path).fileName()) +
+  const QString name = QFileInfo(path).fileName();
+  Warn((bad.size() == 1 ? QStringLiteral("This line of %1 is not an encoder address (a.b.c.d) and was left out:")
+                        : QStringLiteral("These lines of %1 are not encoder addresses (a.b.c.d) and were left out:"))
+           .arg(name) +
        BadLinesText(bad));
 }
 

@@ -176,7 +176,7 @@ TEST_F(MainFrameTest, EncoderListsOpenAndSaveFromTheFileMenuAboveQuit) {
   ASSERT_EQ(boxes_.boxes.size(), 1u) << "bad lines are named once";
   EXPECT_EQ(
       boxes_.boxes[0].text,
-      "These lines of site.txt are no encoder address (a.b.c.d) and were left out:\nline 5: 10.0.0.x\nline 7: studio");
+      "These lines of site.txt are not encoder addresses (a.b.c.d) and were left out:\nline 5: 10.0.0.x\nline 7: studio");
   EXPECT_EQ(boxes_.boxes[0].caption, "Warning");
 
   // Saved, the list reads back in the tree's order, as the command line's --targets reads it.
