@@ -2,14 +2,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include <fstream>
-#include <sstream>
-
 #include "cli/ConsoleFeedback.h"
 #include "cli/EncoderEdit.h"
 #include "cli/FleetCommand.h"
 #include "cli/JsonOutput.h"
 #include "config/ConfigurationDocument.h"
+#include "config/ConfigurationFile.h"
 #include "config/ConfigurationOverlay.h"
 #include "config/DocumentFields.h"
 #include "config/EditRules.h"
@@ -29,17 +27,20 @@ struct ApplyPlan {
   bool dryRun = false;
 };
 
-// A file that cannot be read or is no configuration document stops the command before any encoder is contacted.
+// A file that cannot be read (missing, too large, a pipe nobody writes to ...) or is no configuration
+// document stops the command before any encoder is contacted.
 config::EncoderConfiguration ReadSavedConfiguration(const std::string& path, config::DocumentFields& carried) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  if (!file || file.bad()) throw UsageError(path + ": cannot be read");
-  config::EncoderConfiguration saved;
-  if (config::LoadConfigurationDocument(bytes.str(), saved, carried) == 0) {
-    throw UsageError(path + ": not a configuration document (save one with kestrinectl read ADDR -o FILE)");
+  const config::ConfigurationFile file = config::LoadConfigurationFile(path);
+  switch (file.outcome) {
+    case config::ConfigurationFile::Outcome::Loaded:
+      break;
+    case config::ConfigurationFile::Outcome::Unreadable:
+      throw UsageError(path + ": cannot be read: " + file.reason);
+    case config::ConfigurationFile::Outcome::NotADocument:
+      throw UsageError(path + ": not a configuration document (save one with kestrinectl read ADDR -o FILE)");
   }
-  return saved;
+  carried = file.fields;
+  return file.record;
 }
 
 // A copied address that cannot be would be written to every encoder alike: the file is refused.

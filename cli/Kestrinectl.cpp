@@ -147,7 +147,8 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
   c.apply = app.add_subcommand("apply", "put the settings of a configuration saved by read onto encoders");
   c.apply->add_option("ADDR", a.apply.addresses, "encoder addresses");
   AddPasswordOptions(*c.apply, a.apply.password, "the encoders' current password (kept)");
-  c.apply->add_option("--from", a.apply.from, "a document saved by kestrinectl read")->required();
+  c.apply->add_option("--from", a.apply.from, "a document saved by kestrinectl read (at most 9999 bytes)")
+      ->required();
   c.apply->add_flag("--include-network", a.apply.includeNetwork,
                     "also copy ipAddr, ipMask, ipGate, multicast_ip and multicast_port (a replacement unit)");
   c.apply->add_flag("--dry-run", a.apply.dryRun, "print each setting that would change; send nothing");

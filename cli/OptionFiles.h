@@ -1,16 +1,18 @@
 #pragma once
 
-#include "config/EncoderList.h"
 #include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "config/EncoderList.h"
+#include "platform/BoundedFile.h"
+
 namespace kestrine::cli {
 
 // The longest a file an option names may keep kestrinectl waiting for bytes that do not come (a pipe
 // whose writer holds it open, a terminal), and the most it may hold.
-inline constexpr std::chrono::milliseconds kOptionFilePatience{30000};
+inline constexpr std::chrono::milliseconds kOptionFilePatience = platform::kWholeReadPatience;
 inline constexpr std::size_t kTargetsFileLimit = config::kEncoderListLimit;
 inline constexpr std::size_t kPasswordFileLimit = 4096;
 

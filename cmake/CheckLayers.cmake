@@ -3,6 +3,7 @@
 #   platform <- config <- net <- cli / sim / app;  property_tree knows no encoder;
 #   Qt only in property_tree and app (and their tests and benchmarks);
 #   sim only for the simulator itself, the tests, the benchmarks and the fuzzers;
+#   TinyXML only in config (everyone else reads documents through its reader);
 #   the desktop program (app, property_tree) builds on Windows too, so it includes no
 #   POSIX, X11 or Windows header: what differs between systems lives in platform.
 # Run: cmake -DSOURCE_DIR=<tree> -P CheckLayers.cmake
@@ -57,6 +58,10 @@ foreach(folder IN LISTS layers ITEMS tests bench fuzz)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" header "${line}")
       if(header MATCHES "^Q[A-Za-z]*(/|$)" AND NOT qt_allowed)
         list(APPEND violations "${source}: Qt is not used here: ${header}")
+        continue()
+      endif()
+      if(header STREQUAL "tinyxml.h" AND NOT source MATCHES "^config/")
+        list(APPEND violations "${source}: TinyXML is config's own: ${header}")
         continue()
       endif()
       if(portable AND header MATCHES "^(${system_header_pattern})$")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,11 +12,18 @@ namespace kestrine::config {
 class DocumentFields;
 struct EncoderConfiguration;
 
+// The longest configuration document: the protocol carries none longer, and no
+// file holding a longer one is taken either.
+inline constexpr std::size_t kMaxDocumentBytes = 9999;
+
 // Fills the record from a received document (the bytes as they came). Returns 1
-// when the document was accepted and 0 when it was not (empty, unparsable, or a
-// root other than "tavrix"); a refused document changes no field. Only elements
-// are matched by name, and a leaf counts as having text when its first child is
-// text (comments and nested elements are not a value).
+// when the document was accepted and 0 when it was not (empty, longer than
+// kMaxDocumentBytes, unparsable, or a root other than "tavrix"); a refused
+// document changes no field. The parser runs on a thread of its own with stack
+// for the deepest nesting that many bytes can hold, so the caller's stack,
+// however small, is never at risk. Only elements are matched by name, and a leaf
+// counts as having text when its first child is text (comments and nested
+// elements are not a value).
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record);
 // The same, also saying which fields the document carried (unchanged when it is refused).
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields);

@@ -2,6 +2,8 @@
 // the document's element table says which element fills which field and how its text converts.
 #include <tinyxml.h>
 
+#include <system_error>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -15,9 +17,9 @@
 #include "config/DocumentFields.h"
 #include "config/DocumentLayout.h"
 #include "config/EncoderConfiguration.h"
-#include "config/NestingGuard.h"
 #include "config/RecordFields.h"
 #include "platform/Ipv4Text.h"
+#include "platform/StackThread.h"
 
 namespace kestrine::config {
 namespace {
@@ -26,9 +28,18 @@ namespace {
 // text ends inside it, and then reads up to three bytes past the terminator.
 constexpr std::size_t kParserOverreadPadding = 4;
 
-// The parser recurses once per level of nesting; the document has four. Far
-// deeper input is refused before parsing, so no stack, however small, runs out.
-constexpr std::size_t kMaxElementDepth = 64;
+// TinyXML recurses once per level of nesting, building the tree and again
+// destroying it, and every level it enters takes at least three bytes ("<a>"):
+// the longest document nests at most 3333 deep, with the document itself one more.
+constexpr std::size_t kDeepestNesting = kMaxDocumentBytes / 3 + 1;
+// Measured with TinyXML 2.6.2 (Debian 12, x86-64): 224 bytes of stack per level
+// (5 KiB at the top), whether this code is built by g++ -O2 or by clang with
+// the sanitizers, which leave the system library as it is; 448 bytes with the
+// library itself built under AddressSanitizer. Room for more than twice the
+// plain figure covers another build of the library, and a sanitizer build
+// multiplies it again (KESTRINE_STACK_SCALE).
+constexpr std::size_t kStackBytesPerLevel = 512;
+constexpr std::size_t kParseStackBytes = kDeepestNesting * kStackBytesPerLevel + 64 * 1024;
 
 // "\r\n" and a lone "\r" become "\n", on a NUL-padded copy the parser can run off safely.
 std::string NormalisedForParsing(std::string_view bytes) {
@@ -109,18 +120,8 @@ void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConf
   }
 }
 
-}  // namespace
-
-int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record) {
-  DocumentFields fields;
-  return LoadConfigurationDocument(documentBytes, record, fields);
-}
-
-int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields) {
-  if (documentBytes.empty()) return 0;
-
-  const std::string text = NormalisedForParsing(documentBytes);
-  if (NestsDeeperThan(text, kMaxElementDepth)) return 0;  // judged on exactly what the parser gets
+// Parses and fills; runs on the parse thread, where the whole tree lives and dies.
+int ParseAndApply(const std::string& text, EncoderConfiguration& record, DocumentFields& fields) {
   TiXmlDocument document;
   // Unknown encoding lets the declaration decide: GB2312 makes TinyXML pass every byte through as it is.
   document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
@@ -135,6 +136,23 @@ int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfigurati
   record = filled;
   fields = found;
   return 1;
+}
+
+}  // namespace
+
+int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record) {
+  DocumentFields fields;
+  return LoadConfigurationDocument(documentBytes, record, fields);
+}
+
+int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields) {
+  if (documentBytes.empty() || documentBytes.size() > kMaxDocumentBytes) return 0;
+  const std::string text = NormalisedForParsing(documentBytes);
+  try {
+    return platform::RunOnStack(kParseStackBytes, [&] { return ParseAndApply(text, record, fields); });
+  } catch (const std::system_error&) {
+    return 0;  // no thread to parse on: the document is not taken rather than parsed on a stack too small for it
+  }
 }
 
 }  // namespace kestrine::config

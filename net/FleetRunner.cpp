@@ -4,71 +4,16 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
-#include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
-#ifndef _WIN32
-#include <pthread.h>
-#endif
+#include "platform/StackThread.h"
 
 namespace kestrine::net {
 namespace {
 
 // Descriptors kept back for what the program opens besides its sockets (streams, an output file).
 constexpr std::size_t kReservedDescriptors = 16;
-
-// A worker thread with a small stack, joined when it goes.
-class Worker final {
- public:
-  Worker() = default;
-  Worker(const Worker&) = delete;
-  Worker& operator=(const Worker&) = delete;
-  ~Worker() { Join(); }
-
-  // False when the system has no thread to give.
-  bool Start(std::function<void()> body, std::size_t stackBytes) {
-    body_ = std::make_unique<std::function<void()>>(std::move(body));
-#ifdef _WIN32
-    (void)stackBytes;  // std::thread takes the system's default
-    try {
-      thread_ = std::thread(*body_);
-      return true;
-    } catch (const std::system_error&) {
-      return false;
-    }
-#else
-    pthread_attr_t attributes;
-    if (pthread_attr_init(&attributes) != 0) return false;
-    started_ = pthread_attr_setstacksize(&attributes, stackBytes) == 0 &&
-               pthread_create(&thread_, &attributes, &Worker::Enter, body_.get()) == 0;
-    pthread_attr_destroy(&attributes);
-    return started_;
-#endif
-  }
-
- private:
-#ifdef _WIN32
-  void Join() {
-    if (thread_.joinable()) thread_.join();
-  }
-  std::thread thread_;
-#else
-  static void* Enter(void* body) {
-    (*static_cast<std::function<void()>*>(body))();
-    return nullptr;
-  }
-  void Join() {
-    if (started_) pthread_join(thread_, nullptr);
-    started_ = false;
-  }
-  pthread_t thread_{};
-  bool started_ = false;
-#endif
-  std::unique_ptr<std::function<void()>> body_;
-};
 
 }  // namespace
 
@@ -110,7 +55,7 @@ void FleetRunner::Run(std::size_t count, const std::function<void(std::size_t)>&
   };
 
   const std::size_t threads = std::min(jobs_, count);
-  std::vector<Worker> workers(threads);
+  std::vector<platform::StackThread> workers(threads);
   // Every worker takes jobs until none is left, so however few threads the system grants, all jobs run;
   // with none at all, this thread runs them before reporting.
   std::size_t started = 0;

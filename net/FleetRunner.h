@@ -15,29 +15,15 @@ struct FleetConcurrency {
 [[nodiscard]] FleetConcurrency ChooseConcurrency(std::optional<std::size_t> requested, std::size_t encoders,
                                                  std::size_t freeDescriptors);
 
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kSanitizedBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool kSanitizedBuild = true;
-#else
-inline constexpr bool kSanitizedBuild = false;
-#endif
-#else
-inline constexpr bool kSanitizedBuild = false;
-#endif
-
 // Works on a whole fleet at once: one job per encoder, `jobs` of them at a time on
 // worker threads of their own, so a fleet costs about one exchange, not one per
 // encoder. The command line and the desktop's audit both run on it.
 class FleetRunner final {
  public:
-  // Workers wait on sockets and parse documents of at most 9999 bytes. TinyXML
-  // recurses once per level, and such a document can nest 3,333 levels, about
-  // 750 KiB of its frames: with this room not even a nesting the guard missed
-  // could overflow a worker. Untouched stack costs address space only.
-  // AddressSanitizer pads every frame, so a sanitizer build gives them more.
-  static constexpr std::size_t kWorkerStackBytes = (kSanitizedBuild ? 2048 : 1024) * 1024;
+  // Workers wait on sockets; the reader parses a document on a thread of its
+  // own, so nothing here recurses on what an encoder sends.
+  // (platform::StackThread scales it for the sanitizer builds.)
+  static constexpr std::size_t kWorkerStackBytes = 256 * 1024;
 
   explicit FleetRunner(std::size_t jobs, std::size_t workerStackBytes = kWorkerStackBytes);
 

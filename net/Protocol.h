@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/ConfigurationDocument.h"
+
 namespace kestrine::net {
 
 // Command codes of the control connection (and of the discovery request).
@@ -36,7 +38,7 @@ inline constexpr std::size_t kLengthOffset = 4;
 inline constexpr std::size_t kRequestHeaderSize = 8;
 
 // Configuration reply: the largest document accepted and the buffer it lands in.
-inline constexpr std::int32_t kMaxDocumentLength = 9999;
+inline constexpr std::int32_t kMaxDocumentLength = static_cast<std::int32_t>(config::kMaxDocumentBytes);
 inline constexpr std::size_t kDocumentBufferSize = 10000;
 
 // Device-message reply: a ring of ten 50-byte slots behind a 9-byte header.

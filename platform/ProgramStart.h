@@ -25,7 +25,7 @@ class ProgramStart final {
  private:
   std::vector<std::string> arguments_;
   std::vector<char*> pointers_;
-  unsigned consoleCodePage_ = 0;  // the console's own, put back at the end (Windows)
+  [[maybe_unused]] unsigned consoleCodePage_ = 0;  // the console's own, put back at the end (Windows only)
 };
 
 }  // namespace kestrine::platform

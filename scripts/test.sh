@@ -4,4 +4,4 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
-ctest --test-dir build --output-on-failure --parallel "$(nproc 2>/dev/null || echo 2)"
+ctest --preset default --parallel "$(nproc 2>/dev/null || echo 2)"

@@ -2,14 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <ostream>
-#include <sstream>
 #include <string>
+#include <utility>
 
-#include "config/ConfigurationDocument.h"
+#include "config/ConfigurationFile.h"
 #include "config/EncoderConfiguration.h"
 #include "net/Protocol.h"
 #include "platform/Ipv4Text.h"
@@ -54,12 +52,17 @@ const std::map<std::string, DiscoveryReplyMode> kDiscoveryModes{
     {"silent", DiscoveryReplyMode::Silent},
 };
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw UsageError{"--config: cannot read " + path};
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (text.empty()) throw UsageError{"--config: " + path + " is empty"};
-  return text;
+// The document the encoders start from, read as one received from an encoder would be.
+std::string ReadStartingDocument(const std::string& path) {
+  config::ConfigurationFile file = config::LoadConfigurationFile(path);
+  if (file.outcome == config::ConfigurationFile::Outcome::Unreadable) {
+    throw UsageError{"--config: cannot read " + path + ": " + file.reason};
+  }
+  if (file.bytes.empty()) throw UsageError{"--config: " + path + " is empty"};
+  if (file.outcome == config::ConfigurationFile::Outcome::NotADocument) {
+    throw UsageError{"--config: " + path + " is not a configuration document (root element tavrix)"};
+  }
+  return std::move(file.bytes);
 }
 
 void AddFleetOptions(CLI::App& app, RawOptions& raw) {
@@ -74,7 +77,8 @@ void AddFleetOptions(CLI::App& app, RawOptions& raw) {
   app.add_flag("--no-discovery", raw.noDiscovery, "do not answer searches");
   app.add_option("--password", raw.password,
                  "the encoders' password (default: the --config document's old_password, else UUUUUUUU)");
-  app.add_option("--config", raw.configPath, "configuration document the encoders start from")->type_name("FILE");
+  app.add_option("--config", raw.configPath, "configuration document the encoders start from (at most 9999 bytes)")
+      ->type_name("FILE");
   app.add_option("--count", raw.count, "number of encoders, on consecutive addresses from --bind")
       ->check(CLI::Range(std::size_t{1}, EncoderFleet::kMaxCount))
       ->capture_default_str();
@@ -125,13 +129,7 @@ void ApplyFleetOptions(const CLI::App& app, const RawOptions& raw, SimulatorSett
     }
     fleet.password = raw.password;
   }
-  if (!raw.configPath.empty()) {
-    fleet.startingDocument = ReadWholeFile(raw.configPath);
-    config::EncoderConfiguration probe;
-    if (config::LoadConfigurationDocument(fleet.startingDocument, probe) == 0) {
-      throw UsageError{"--config: " + raw.configPath + " is not a configuration document (root element tavrix)"};
-    }
-  }
+  if (!raw.configPath.empty()) fleet.startingDocument = ReadStartingDocument(raw.configPath);
 }
 
 void ApplyFaultOptions(const CLI::App& app, const RawOptions& raw, SimulatorSettings& settings) {

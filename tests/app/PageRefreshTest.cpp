@@ -45,7 +45,7 @@ class PageRefresh : public PageTest {
     return rows;
   }
 
-  void Show(void (*change)(config::EncoderConfiguration&)) {
+  void ShowChanged(void (*change)(config::EncoderConfiguration&)) {
     change(record_);
     Page().RefreshPage(&record_);
   }
@@ -120,35 +120,35 @@ TEST_F(PageRefresh, EveryRowShowsItsFieldOfTheRecord) {
 }
 
 TEST_F(PageRefresh, EachInputMakesTheRowsOfTheOtherReadOnly) {
-  Show([](auto& r) { r.audio_input = 1; });
+  ShowChanged([](auto& r) { r.audio_input = 1; });
   EXPECT_EQ(Row(id::kAudioInput).GetDisplayText(), "SDI");
   EXPECT_EQ(ReadOnlyRows(), With(kAlwaysReadOnly, {id::kLeftVolume, id::kRightVolume}));
 
-  Show([](auto& r) { r.audio_input = 2; });  // no entry of the list: neither input's rows are locked
+  ShowChanged([](auto& r) { r.audio_input = 2; });  // no entry of the list: neither input's rows are locked
   EXPECT_EQ(Row(id::kAudioInput).GetDisplayText(), "");
   EXPECT_EQ(ReadOnlyRows(), kAlwaysReadOnly);
 
-  Show([](auto& r) { r.video_input = 1; });
+  ShowChanged([](auto& r) { r.video_input = 1; });
   EXPECT_EQ(Row(id::kVideoInput).GetDisplayText(), "SDI");
   EXPECT_EQ(ReadOnlyRows(),
             With(kAlwaysReadOnly, {id::kCvbsBrightness, id::kCvbsSaturation, id::kCvbsContrast, id::kCvbsHue}));
 }
 
 TEST_F(PageRefresh, ValuesWithoutAnEntryAndTheSingleChannelBitrates) {
-  Show([](auto& r) { r.rate_mode = 1; });  // VBR is not offered
+  ShowChanged([](auto& r) { r.rate_mode = 1; });  // VBR is not offered
   EXPECT_EQ(Row(id::kBitrateType).GetDisplayText(), "");
-  Show([](auto& r) { r.sdi_exist_group = 16; });
+  ShowChanged([](auto& r) { r.sdi_exist_group = 16; });
   EXPECT_EQ(Row(id::kSdiExistGroup).GetDisplayText(), "");
 
   auto& bitrate = dynamic_cast<ui::CComboPropertyItem&>(Row(id::kAudioBitrate));
-  Show([](auto& r) { r.analog_channel_mode = 3, r.analog_bitrate = 64; });
+  ShowChanged([](auto& r) { r.analog_channel_mode = 3, r.analog_bitrate = 64; });
   EXPECT_EQ(Row(id::kChannelMode).GetDisplayText(), "single");
   EXPECT_EQ(bitrate.GetLBText(0), "32");
   EXPECT_EQ(bitrate.GetCurSel(), 3);
   EXPECT_EQ(bitrate.GetDisplayText(), "64");
-  Show([](auto& r) { r.analog_bitrate = 384; });  // a stereo rate: the first entry
+  ShowChanged([](auto& r) { r.analog_bitrate = 384; });  // a stereo rate: the first entry
   EXPECT_EQ(bitrate.GetDisplayText(), "32");
-  Show([](auto& r) { r.analog_channel_mode = 0; });
+  ShowChanged([](auto& r) { r.analog_channel_mode = 0; });
   EXPECT_EQ(bitrate.GetLBText(0), "64");
   EXPECT_EQ(bitrate.GetDisplayText(), "384");
 }

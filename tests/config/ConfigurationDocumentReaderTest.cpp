@@ -8,7 +8,7 @@
 #include "config/DocumentFields.h"
 #include "config/EncoderConfiguration.h"
 #include "config/RecordFields.h"
-#include "support/SmallStack.h"
+#include "platform/StackThread.h"
 #include "tests/support/SampleRecords.h"
 
 namespace kestrine::config {
@@ -72,53 +72,48 @@ TEST(ConfigurationDocumentReaderTest, RefusedDocumentsChangeNothing) {
   }
 }
 
-TEST(ConfigurationDocumentReaderTest, AbsurdNestingIsRefusedBeforeTheParserRecursesIntoIt) {
-  const auto nested = [](std::size_t levels, std::string_view open, std::string_view close) {
-    std::string text;
-    for (std::size_t i = 0; i < levels; ++i) text += open;
-    text += "<restart>true</restart>";
-    for (std::size_t i = 0; i < levels; ++i) text += close;
-    return text;
-  };
-  EncoderConfiguration record = UntouchedRecord();
-  EXPECT_EQ(LoadConfigurationDocument(Document("<system>" + nested(3000, "<a>", "</a>") + "</system>"), record), 0);
-  EXPECT_EQ(ChangedFields(UntouchedRecord(), record), Names{});
-
-  // Depth that only looks deep inside comments, CDATA and empty elements is no depth at all.
-  const std::string flat = "<!--" + nested(100, "<a>", "") + "--><![CDATA[" + nested(100, "<b>", "") + "]]>" +
-                           nested(100, "<c/>", "") + "<system><restart>true</restart></system>";
-  EXPECT_EQ(LoadConfigurationDocument(Document(flat), record), 1);
-  EXPECT_EQ(record.restart, 1);
+std::string Repeated(std::size_t times, std::string_view piece) {
+  std::string text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
 }
 
-// Documents that nest deep only by the parser's own way of reading them, each on
-// the stack a secondary thread gets on some platforms: parsed, any of them would
-// overflow it, so each must be refused before the parser runs.
-TEST(ConfigurationDocumentReaderTest, NestingHiddenFromASimplerScanIsRefusedToo) {
-  const auto repeated = [](std::size_t times, std::string_view piece) {
-    std::string text;
-    for (std::size_t i = 0; i < times; ++i) text += piece;
-    return text;
-  };
-  const std::vector<std::string> walkArounds{
-      // A node that TinyXML ends at the first '>', where a scan looks for "?>"; under 10000 bytes.
-      "<?x><tavrix>" + repeated(3320, "<a>"),
-      // A "/>" inside an attribute value does not end the tag.
-      Document(repeated(3000, "<a x=\"/>\">")),
-      // A character reference runs to its ';' and swallows the end tag in between.
-      Document(repeated(700, "<a>&#x</a>x1;")),
-      // In UTF-8 a lead byte swallows the "</" after it.
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tavrix>" + repeated(1500, "<a>\xE0</a>"),
-      // An encoding named through a character reference is UTF-8 all the same.
-      "<?xml encoding=\"UTF&#45;8\"?><tavrix>" + repeated(1500, "<a>\xE0</a>"),
-  };
-  for (const std::string& document : walkArounds) {
-    EncoderConfiguration record = UntouchedRecord();
-    int result = -1;
-    test::RunOnStackOf(512 * 1024, [&] { result = LoadConfigurationDocument(document, record); });
-    EXPECT_EQ(result, 0) << document.substr(0, 60);
+// The deepest nesting the longest document can hold, closed (taken) and left
+// open (refused once the parser has reached the bottom), read from a caller
+// whose stack is far too small for the parser: the parse has its own.
+TEST(ConfigurationDocumentReaderTest, TheDeepestNestingParsesWhateverTheCallersStack) {
+  const std::string system = "<system><restart>true</restart></system>";
+  const std::size_t closedLevels = (kMaxDocumentBytes - Document(system).size()) / 7;
+  const std::string closed = Document(system + Repeated(closedLevels, "<a>") + Repeated(closedLevels, "</a>"));
+  const std::string open = "<tavrix>" + system + Repeated((kMaxDocumentBytes - 8 - system.size()) / 3, "<a>");
+  ASSERT_GT(closed.size(), kMaxDocumentBytes - 7);
+  ASSERT_GT(open.size(), kMaxDocumentBytes - 3);
+
+  EncoderConfiguration record = UntouchedRecord();
+  int closedResult = -1;
+  int openResult = -1;
+  platform::RunOnStack(64 * 1024, [&] {
+    openResult = LoadConfigurationDocument(open, record);
     EXPECT_EQ(ChangedFields(UntouchedRecord(), record), Names{});
-  }
+    closedResult = LoadConfigurationDocument(closed, record);
+  });
+  EXPECT_EQ(openResult, 0);
+  EXPECT_EQ(closedResult, 1);
+  EXPECT_EQ(ChangedFields(UntouchedRecord(), record), Names{"restart"});
+}
+
+TEST(ConfigurationDocumentReaderTest, NoDocumentLongerThanTheProtocolCarriesIsTaken) {
+  const auto padded = [](std::size_t size) {
+    std::string document(samples::kEncoderDocument);
+    document += "<!--";
+    document += std::string(size - document.size() - 3, ' ');
+    return document + "-->";
+  };
+  EncoderConfiguration record = UntouchedRecord();
+  EXPECT_EQ(LoadConfigurationDocument(padded(kMaxDocumentBytes + 1), record), 0);
+  EXPECT_EQ(ChangedFields(UntouchedRecord(), record), Names{});
+  EXPECT_EQ(LoadConfigurationDocument(padded(kMaxDocumentBytes), record), 1);
+  EXPECT_EQ(ChangedFields(record, samples::EncoderDocumentRecord()), Names{});
 }
 
 TEST(ConfigurationDocumentReaderTest, RootWithoutGroupsIsAcceptedAndChangesNothing) {

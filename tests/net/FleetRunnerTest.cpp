@@ -1,7 +1,6 @@
 #include "net/FleetRunner.h"
 
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -9,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "config/ConfigurationDocument.h"
+#include "config/EncoderConfiguration.h"
 #include "platform/OpenFileLimit.h"
 #include "support/Eventually.h"
 
@@ -41,15 +42,14 @@ TEST(FleetRunner, ReportsInTheOrderGivenWhateverOrderJobsFinishIn) {
   EXPECT_LE(mostAtOnce.load(), 4);
 }
 
-TEST(FleetRunner, AWorkerHasRoomForTheDeepestDocumentAReplyCanHold) {
+TEST(FleetRunner, AWorkerReadsTheDeepestDocumentAReplyCanHold) {
   std::string deepest;
-  for (int level = 0; level < 9999 / 3; ++level) deepest += "<a>";
+  for (std::size_t level = 0; level < config::kMaxDocumentBytes / 3; ++level) deepest += "<a>";
   bool refused = false;
   const FleetRunner runner(1);
   runner.Run(1, [&](std::size_t) {
-    TiXmlDocument document;
-    document.Parse(deepest.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
-    refused = document.Error();  // unclosed: parsed to the bottom, then refused
+    config::EncoderConfiguration record;
+    refused = config::LoadConfigurationDocument(deepest, record) == 0;  // unclosed: parsed to the bottom, refused
   });
   EXPECT_TRUE(refused);
 }

@@ -18,6 +18,7 @@
 #include "EncoderClient.h"
 #include "platform/Ipv4Text.h"
 #include "sim/SimulatorCommandLine.h"
+#include "support/HostileDocumentFiles.h"
 
 namespace kestrine::sim::test {
 namespace {
@@ -105,6 +106,18 @@ TEST(SimulatorCommandLine, AConfigFileMustHoldAConfigurationDocument) {
   ASSERT_FALSE(parsed.status) << parsed.err;
   EXPECT_EQ(parsed.settings.fleet.startingDocument, fleet.Encoder().ConfigurationDocument());
   std::remove(path.c_str());
+}
+
+TEST(SimulatorCommandLine, AConfigFileNoEncoderCouldHaveSentIsRefused) {
+  StartedFleet fleet;
+  const kestrine::test::HostileDocumentFiles hostile(fleet.Encoder().ConfigurationDocument());
+  for (const kestrine::test::HostileFile& file : hostile.Files()) {
+    const Parsed parsed = Parse({"--config", file.path});
+    EXPECT_EQ(parsed.status, 2) << file.what;
+    EXPECT_EQ(parsed.err, "kestrine-encoder-sim: --config: cannot read " + file.path + ": " + file.reason +
+                              "\nRun with --help for the options.\n")
+        << file.what;
+  }
 }
 
 #ifdef _WIN32
