@@ -26,24 +26,28 @@ void PutEncoderText(Json& entry, std::string_view key, std::string_view bytes) {
   if (decoded.undecodable) entry["undecodable"] = true;
 }
 
+void PutRecordField(Json& entry, const config::RecordField& field, const config::EncoderConfiguration& record) {
+  const std::string key(field.name);
+  switch (field.kind) {
+    case config::FieldKind::Number:
+      entry[key] = record.*field.number;
+      break;
+    case config::FieldKind::Address:
+      entry[key] = config::FormatFieldValue(field, record);
+      break;
+    case config::FieldKind::Text:
+      PutEncoderText(entry, key, config::FormatFieldValue(field, record));
+      break;
+  }
+}
+
 void PutRecordFields(Json& entry, const config::EncoderConfiguration& record, bool showPasswords) {
   for (const config::RecordField& field : config::RecordFields()) {
-    const std::string key(field.name);
     if (IsPasswordField(field) && !showPasswords) {
-      entry[key] = nullptr;
+      entry[std::string(field.name)] = nullptr;
       continue;
     }
-    switch (field.kind) {
-      case config::FieldKind::Number:
-        entry[key] = record.*field.number;
-        break;
-      case config::FieldKind::Address:
-        entry[key] = config::FormatFieldValue(field, record);
-        break;
-      case config::FieldKind::Text:
-        PutEncoderText(entry, key, config::FormatFieldValue(field, record));
-        break;
-    }
+    PutRecordField(entry, field, record);
   }
 }
 

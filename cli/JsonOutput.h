@@ -7,6 +7,7 @@
 
 namespace kestrine::config {
 struct EncoderConfiguration;
+struct RecordField;
 }
 
 namespace kestrine::cli {
@@ -24,6 +25,9 @@ struct DecodedText {
 
 // Adds the decoded text under `key`; an entry holding text that did not decode gets "undecodable": true.
 void PutEncoderText(Json& entry, std::string_view key, std::string_view bytes);
+
+// One field under its name: a number as a number, an address or a text as a string.
+void PutRecordField(Json& entry, const config::RecordField& field, const config::EncoderConfiguration& record);
 
 // The record's fields by their names: numbers as numbers, addresses and texts as
 // strings; the two passwords null unless shown.

@@ -14,6 +14,7 @@
 #include "cli/AuditCommand.h"
 #include "cli/Commands.h"
 #include "cli/PasswordSource.h"
+#include "cli/ProbeCommand.h"
 #include "cli/SetCommand.h"
 #include "net/Discovery.h"
 #include "net/Timings.h"
@@ -54,6 +55,7 @@ struct Arguments {
   bool showPasswords = false;
   SetArguments set;
   ApplyArguments apply;
+  ProbeArguments probe;
 };
 
 struct Subcommands {
@@ -66,6 +68,7 @@ struct Subcommands {
   CLI::App* stop;
   CLI::App* apply;
   CLI::App* audit;
+  CLI::App* probe;
 };
 
 std::uint32_t DiscoveryBroadcast(const std::optional<std::string>& given) {
@@ -155,6 +158,29 @@ Subcommands AddCommands(CLI::App& app, Arguments& a) {
 
   c.audit = app.add_subcommand("audit", "read every configuration and report conflicts and faults");
   c.audit->add_option("ADDR", a.addresses, "encoder addresses");
+
+  c.probe = app.add_subcommand("probe", "receive each encoder's stream and check it against its configuration");
+  c.probe->footer(
+      "Reads each configuration (1004), receives the stream at multicast_ip:multicast_port (joining a group, or on "
+      "this host's own unicast address) and judges it: program, PMT/PCR/video/audio PIDs and stream types, service "
+      "and provider names, the PCR-measured bitrate against mux_bitrate, the video and audio rates, and the checks of "
+      "an analyser (TR 101 290 priority 1; transport error, CRC and PCR of priority 2; RTP sequence).\n"
+      "Prints per encoder \"ADDR: OK program ...\" or one line per finding, \"ADDR: KIND: configured ..., measured "
+      "...\". Exit 0 when every stream is what its configuration says and clean, 1 otherwise (no packet within "
+      "--duration is a failure too).");
+  c.probe->add_option("ADDR", a.addresses, "encoder addresses");
+  c.probe->add_option("--duration", a.probe.durationMs, "how long each stream is received (ms)")
+      ->default_val(a.probe.durationMs)
+      ->check(CLI::Range(100LL, kLongestWaitMs));
+  c.probe
+      ->add_option("--interface", a.probe.interfaceName,
+                   "interface (name or address) to join multicast groups on (default: as routed)")
+      ->type_name("IF");
+  c.probe
+      ->add_option("--bitrate-tolerance", a.probe.bitrateTolerancePercent,
+                   "how far the PCR-measured rate may be off mux_bitrate (%)")
+      ->default_val(a.probe.bitrateTolerancePercent)
+      ->check(CLI::Range(0.0, 100.0));
   return c;
 }
 
@@ -171,7 +197,7 @@ int Dispatch(const Subcommands& c, const Arguments& a, Streams streams) {
   if (options.targetsFile && (c.discover->parsed() || c.read->parsed() || c.show->parsed())) {
     throw UsageError(
         "--targets is for the commands that take several addresses (messages, set, start, stop, "
-        "apply, audit)");
+        "apply, audit, probe)");
   }
   if (c.discover->parsed()) return RunDiscover(options, DiscoveryBroadcast(a.broadcast), streams);
   if (c.messages->parsed()) return RunMessages(options, FleetTargets(*c.messages, a, streams.err), streams);
@@ -182,6 +208,7 @@ int Dispatch(const Subcommands& c, const Arguments& a, Streams streams) {
   if (c.stop->parsed()) return RunStreamCommand(options, FleetTargets(*c.stop, a, streams.err), false, streams);
   if (c.apply->parsed()) return RunApply(options, a.apply, streams);
   if (c.audit->parsed()) return RunAudit(options, FleetTargets(*c.audit, a, streams.err), streams);
+  if (c.probe->parsed()) return RunProbe(options, FleetTargets(*c.probe, a, streams.err), a.probe, streams);
   return kExitUsage;
 }
 
@@ -199,7 +226,8 @@ int CheckedOutput(int status, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int RunKestrinectl(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-  CLI::App app{"Runs Kestrine encoders from a shell: discovery, messages, configuration, streaming.", "kestrinectl"};
+  CLI::App app{"Runs Kestrine encoders from a shell: discovery, messages, configuration, streaming, stream checks.",
+               "kestrinectl"};
   app.fallthrough();  // global options may stand after the command too
   app.require_subcommand(1);
   Arguments arguments;

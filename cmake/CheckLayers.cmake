@@ -1,6 +1,7 @@
 # Reads every source's #include lines and fails when a folder reaches one it may
 # not, so the layers stay as designed:
-#   platform <- config <- net <- cli / sim / app;  property_tree knows no encoder;
+#   platform <- config <- net <- cli / sim / app;  platform <- config <- stream <- cli / sim / app;
+#   property_tree knows no encoder;
 #   Qt only in property_tree and app (and their tests and benchmarks);
 #   sim only for the simulator itself, the tests, the benchmarks and the fuzzers;
 #   TinyXML only in config (everyone else reads documents through its reader);
@@ -13,13 +14,14 @@ if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers.cmake: give -DSOURCE_DIR=<the source tree>")
 endif()
 
-set(layers platform config net cli sim app property_tree)
+set(layers platform config net stream cli sim app property_tree)
 set(allowed_platform platform)
 set(allowed_config platform config)
 set(allowed_net platform config net)
-set(allowed_cli platform config net cli)
-set(allowed_sim platform config net sim)
-set(allowed_app platform config net property_tree app)
+set(allowed_stream platform config stream)
+set(allowed_cli platform config net stream cli)
+set(allowed_sim platform config net stream sim)
+set(allowed_app platform config net stream property_tree app)
 set(allowed_property_tree property_tree)
 # Tests, benchmarks and fuzzers drive any layer, and the simulator is their encoder.
 set(allowed_tests ${layers} tests support fuzz)
@@ -68,10 +70,11 @@ foreach(folder IN LISTS layers ITEMS tests bench fuzz)
         list(APPEND violations "${source}: ${header} is not on every system the desktop builds for (only platform/ may use it)")
         continue()
       endif()
-      if(NOT header MATCHES "^([A-Za-z_]+)/")
-        continue()  # the system's headers, and the folder's own by plain name
+      # The system's headers come in angle brackets (<net/if.h> is no layer); the folder's own by plain name.
+      if(line MATCHES "include[ \t]*<" OR NOT header MATCHES "^([A-Za-z_]+)/")
+        continue()
       endif()
-      set(target "${CMAKE_MATCH_1}")
+      string(REGEX MATCH "^[A-Za-z_]+" target "${header}")
       if(NOT target IN_LIST layers AND NOT target MATCHES "^(tests|support|fuzz)$")
         continue()  # a library's own folders, such as CLI/ or gtest/
       endif()

@@ -47,11 +47,19 @@ const KindInfo& InfoOf(FindingKind kind) { return kKinds[static_cast<std::size_t
 
 constexpr std::array<std::string_view, 4> kPidFields{"pmt_pid", "pcr_pid", "video_pid", "audio_pid"};
 
-// Host-order bounds of the multicast range and of its link-local control block.
-constexpr std::uint32_t kMulticastMask = 0xF0000000;
-constexpr std::uint32_t kMulticastNet = 0xE0000000;  // 224.0.0.0/4
-constexpr std::uint32_t kControlBlockMask = 0xFFFFFF00;
-constexpr std::uint32_t kControlBlockNet = 0xE0000000;  // 224.0.0.0/24
+// Destinations no stream can be sent to, host order: checked in this order, the first match is the finding.
+// Any other address is a destination: a group of 224.0.0.0/4 or, point to point, a unicast address.
+struct ForbiddenDestination {
+  std::uint32_t mask;
+  std::uint32_t net;
+  std::string_view why;
+};
+constexpr std::array kForbiddenDestinations{
+    ForbiddenDestination{0xFFFFFFFF, 0x00000000, "is no destination"},
+    ForbiddenDestination{0xFFFFFFFF, 0xFFFFFFFF, "is the limited broadcast address"},
+    ForbiddenDestination{0xFFFFFF00, 0xE0000000, "is in the link-local control block 224.0.0.0/24"},
+    ForbiddenDestination{0xF0000000, 0xF0000000, "is in the reserved block 240.0.0.0/4"},
+};
 
 std::string Dotted(std::uint32_t networkOrder) { return platform::FormatIpv4(networkOrder); }
 
@@ -75,10 +83,10 @@ using Texts = std::vector<std::string>;
 
 Texts CheckMulticastAddress(const AuditedEncoder& encoder) {
   const std::uint32_t host = platform::NetworkToHost32(encoder.record->multicast_ip);
-  const std::string shown = "multicast_ip " + Dotted(encoder.record->multicast_ip);
-  if ((host & kMulticastMask) != kMulticastNet) return {shown + " is outside 224.0.0.0/4"};
-  if ((host & kControlBlockMask) == kControlBlockNet) {
-    return {shown + " is in the link-local control block 224.0.0.0/24"};
+  for (const ForbiddenDestination& forbidden : kForbiddenDestinations) {
+    if ((host & forbidden.mask) == forbidden.net) {
+      return {"multicast_ip " + Dotted(encoder.record->multicast_ip) + " " + std::string(forbidden.why)};
+    }
   }
   return {};
 }

@@ -69,5 +69,6 @@ fuzz fuzz_config_document config_document -max_len=12000 -dict="$root/fuzz/confi
 fuzz fuzz_search_reply search_reply -max_len=12000
 fuzz fuzz_device_replies device_replies -max_len=12000 -timeout=20
 fuzz fuzz_request_reader request_reader -max_len=12000
+fuzz fuzz_stream_analyser stream_datagrams -max_len=20000
 rmdir fuzz-findings 2>/dev/null || true
 stage "fuzz smoke"

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what is missing and builds; then, with a display, starts a simulated fleet of five encoders
-# on 127.0.0.1 to 127.0.0.5 (the encoders' own ports, 9999 and 8888) and opens the desktop manager
-# beside it, stopping the fleet when the window closes. Without a display it says so and shows one
-# simulated encoder's configuration instead. Give an address to show a real encoder's configuration.
+# on 127.0.0.1 to 127.0.0.5 (the encoders' own ports, 9999 and 8888), each streaming to 127.0.0.1 on
+# ports 5000 to 5004, and opens the desktop manager beside it, stopping the fleet when the window
+# closes. Without a display it says so and shows one simulated encoder's configuration and what
+# `kestrinectl probe` finds in its stream instead. Give an address to show a real encoder's configuration.
 # Only the configuration goes to standard output; the rest goes to standard error.
 set -eu
 cd "$(dirname "$0")/.."
@@ -22,9 +23,9 @@ fi
 if [ -z "$address" ]; then
   address=127.0.0.1
   if [ -n "$window" ]; then
-    build/sim/kestrine-encoder-sim --bind "$address" --count 5 >&2 &
+    build/sim/kestrine-encoder-sim --bind "$address" --count 5 --streaming >&2 &
   else
-    build/sim/kestrine-encoder-sim --bind "$address" --no-discovery >&2 &
+    build/sim/kestrine-encoder-sim --bind "$address" --no-discovery --streaming >&2 &
   fi
   sim=$!
   # Wait for it too, so the ports are free again when this script returns.
@@ -51,7 +52,11 @@ if [ -n "$window" ]; then
     *) proposal="type 127.0.0.255 as the broadcast address (it proposes ${own:-nothing} here)" ;;
   esac
   echo "kestrine: five simulated encoders on 127.0.0.1-127.0.0.5; right-click the device list, \"Search Encoder\", $proposal. Close the window to stop them." >&2
+  echo "Their streams: udp://127.0.0.1:5000 to :5004 (ffplay udp://127.0.0.1:5000; build/cli/kestrinectl probe 127.0.0.1)." >&2
   build/app/kestrine
   exit 0
 fi
 build/cli/kestrinectl show "$address"
+if [ -z "${1:-}" ]; then
+  build/cli/kestrinectl --exchange-delay 0 probe "$address" --duration 2000 >&2 || true
+fi

@@ -5,7 +5,7 @@
 set -eu
 
 packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-private-dev libtinyxml-dev libcli11-dev \
-libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libxml2-utils fonts-dejavu-core $*"
+libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libxml2-utils fonts-dejavu-core libdvbpsi-dev ffmpeg $*"
 
 missing=""
 for p in $packages; do

@@ -1,6 +1,6 @@
 #!/bin/sh
 # The Windows stage of CI, after the Linux ones: cross-builds the Qt-free programs
-# (platform, config, net, cli, sim) and their tests for 64-bit Windows with MinGW-w64,
+# (platform, config, net, stream, cli, sim) and their tests for 64-bit Windows with MinGW-w64,
 # runs the tests under Wine, then runs kestrinectl.exe under Wine against the Linux
 # simulator and compares what it prints with the Linux kestrinectl, byte for byte.
 #
@@ -8,13 +8,13 @@
 #
 # Installs what it needs with apt (as root, or through sudo): the MinGW-w64 compilers,
 # Wine and dpkg-dev. What Debian does not package for MinGW is built into a prefix in
-# build-windows/deps: TinyXML from Debian's own source package (fetched through a
-# private deb-src list in build-windows/apt; the system's apt sources are not
+# build-windows/deps: TinyXML and libdvbpsi from Debian's own source packages (fetched
+# through a private deb-src list in build-windows/apt; the system's apt sources are not
 # touched) and GoogleTest from /usr/src/googletest; the header-only CLI11 and
 # nlohmann-json are Debian's, copied as they are. The Linux programs come from build/
 # (built here when missing). Wine runs headless in its own prefix, build-windows/wine.
-# Prints how long each stage took. The desktop program and stream/ are not built for
-# Windows here (no Qt 6 or libdvbpsi for MinGW in Debian; README, "Windows").
+# Prints how long each stage took. The desktop program is not built for Windows here
+# (no Qt 6 for MinGW in Debian; README, "Windows").
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -54,27 +54,35 @@ trap '"$wineserver" -k 2>/dev/null || true' EXIT
 timeout 60 "$wine" cmd.exe /c exit >/dev/null 2>&1 || timeout 60 "$wine" cmd.exe /c exit >/dev/null 2>&1 || true
 stage "preparing the Wine prefix"
 
-# --- TinyXML from Debian's source package, built as Debian builds it (TIXML_USE_STL).
-if [ ! -f "$deps/lib/libtinyxml.a" ]; then
-  apt="$build/apt"
-  rm -rf "$apt"
-  mkdir -p "$apt/sources" "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/src"
-  # The system's own sources, as source (deb-src) entries, in a list of our own.
-  for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$list" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$list" >>"$apt/sources/system.list"
-  done
-  for list in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$list" ] && sed 's/^Types:.*/Types: deb-src/' "$list" >"$apt/sources/$(basename "$list")"
-  done
-  aptget() {
-    apt-get -q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources" \
-      -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1 "$@"
-  }
-  aptget update >/dev/null
-  (cd "$apt/src" && aptget source tinyxml >/dev/null 2>&1) || {
-    echo "windows-check: apt-get source tinyxml failed" >&2
+# --- Debian's source packages, through a deb-src list of our own (made once).
+apt="$build/apt"
+aptget() {
+  apt-get -q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources" \
+    -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o Debug::NoLocking=1 "$@"
+}
+# Unpacks the source package NAME into $apt/src (the first call reads the source lists).
+debian_source() {
+  if [ ! -d "$apt/lists" ] || [ -z "$(ls "$apt/lists" 2>/dev/null | grep -v partial)" ]; then
+    rm -rf "$apt"
+    mkdir -p "$apt/sources" "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/src"
+    # The system's own sources, as source (deb-src) entries, in a list of our own.
+    for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+      [ -f "$list" ] && sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$list" >>"$apt/sources/system.list"
+    done
+    for list in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$list" ] && sed 's/^Types:.*/Types: deb-src/' "$list" >"$apt/sources/$(basename "$list")"
+    done
+    aptget update >/dev/null
+  fi
+  (cd "$apt/src" && aptget source "$1" >/dev/null 2>&1) || {
+    echo "windows-check: apt-get source $1 failed" >&2
     exit 1
   }
+}
+
+# --- TinyXML from Debian's source package, built as Debian builds it (TIXML_USE_STL).
+if [ ! -f "$deps/lib/libtinyxml.a" ]; then
+  debian_source tinyxml
   source=$(find "$apt/src" -maxdepth 1 -type d -name 'tinyxml-*' | head -n 1)
   # debian/rules: the Makefile's objects with -DTIXML_USE_STL (its patched header says so
   # too), asserts kept (no -DNDEBUG); the library is tinyxml, tinyxmlparser and tinyxmlerror.
@@ -99,6 +107,21 @@ Cflags: -I\${includedir} -DTIXML_USE_STL
 EOF
 fi
 stage "TinyXML from Debian's source"
+
+# --- libdvbpsi from Debian's source package (its patches applied), as a static library.
+if [ ! -f "$deps/lib/libdvbpsi.a" ]; then
+  debian_source libdvbpsi
+  source=$(find "$apt/src" -maxdepth 1 -type d -name 'libdvbpsi-*' | head -n 1)
+  rm -rf "$build/libdvbpsi"
+  mkdir -p "$build/libdvbpsi"
+  (cd "$build/libdvbpsi" && "$source/configure" --host="$triple" --prefix="$deps" --disable-shared --enable-static \
+    CC="$triple-gcc-posix" >configure.log 2>&1 && make -j"$jobs" >make.log 2>&1 && make install >install.log 2>&1) || {
+    tail -n 40 "$build/libdvbpsi/"*.log
+    echo "windows-check: libdvbpsi did not build" >&2
+    exit 1
+  }
+fi
+stage "libdvbpsi from Debian's source"
 
 # --- GoogleTest from Debian's sources; CLI11 and nlohmann-json as Debian ships them.
 toolchain="$root/cmake/toolchains/$triple.cmake"

@@ -6,6 +6,8 @@
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "platform/Ipv4Text.h"
+#include "stream/StreamLayout.h"
+#include "stream/TransportStreamGenerator.h"
 
 namespace kestrine::sim {
 namespace {
@@ -14,7 +16,11 @@ using config::EncoderConfiguration;
 using platform::HostToNetwork32;
 using platform::NetworkToHost32;
 
-constexpr std::uint32_t kMulticastBase = 0xEF010101;  // 239.1.1.1
+// Each encoder of a fleet streams to a port of its own on this host, where a player or a probe can take
+// it without a multicast route: 127.0.0.1:5000, :5001, ... (ports wrap at the record's 9999).
+constexpr std::uint32_t kStreamDestination = 0x7F000001;  // 127.0.0.1
+constexpr std::size_t kFirstStreamPort = 5000;
+constexpr std::size_t kStreamPorts = 5000;
 constexpr std::uint32_t kSubnetMask = 0xFFFFFF00;    // 255.255.255.0
 
 }  // namespace
@@ -26,8 +32,8 @@ EncoderConfiguration FactoryConfiguration(std::size_t index, std::uint32_t addre
   r.ipAddr = address;
   r.ipMask = HostToNetwork32(kSubnetMask);
   r.ipGate = HostToNetwork32((NetworkToHost32(address) & kSubnetMask) | 1);
-  r.multicast_ip = HostToNetwork32(kMulticastBase + static_cast<std::uint32_t>(index % 0xFFFF));
-  r.multicast_port = 1234;
+  r.multicast_ip = HostToNetwork32(kStreamDestination);
+  r.multicast_port = static_cast<std::int32_t>(kFirstStreamPort + index % kStreamPorts);
   r.multicast_mode = 0;
   r.cvbs_brightness = 128;
   r.cvbs_contrast = 128;
@@ -50,9 +56,18 @@ EncoderConfiguration FactoryConfiguration(std::size_t index, std::uint32_t addre
 }
 
 void DeriveBitrates(EncoderConfiguration& record) {
+  record.TS_bitrate = record.mux_bitrate;
+  // The video gets what the stream this encoder sends leaves it.
+  std::string whyNot;
+  if (const std::optional<stream::StreamLayout> layout = stream::LayoutFor(record, whyNot)) {
+    if (const std::optional<std::int64_t> room = stream::TransportStreamGenerator::VideoRoom(*layout, whyNot)) {
+      record.video_bitrate = static_cast<std::int32_t>(*room / 1000);
+      return;
+    }
+  }
+  // A record that describes no stream: the audio and 5 % multiplex overhead off the program bitrate.
   const std::int64_t program = record.mux_bitrate;
   const std::int64_t video = program - record.analog_bitrate - program / 20;
-  record.TS_bitrate = record.mux_bitrate;
   record.video_bitrate = static_cast<std::int32_t>(std::clamp<std::int64_t>(video, 0, INT32_MAX));
 }
 

@@ -16,12 +16,13 @@ namespace kestrine::sim {
 inline constexpr std::string_view kFactoryPassword = "UUUUUUUU";
 
 // The settings an encoder leaves the factory with. `index` is its place in a fleet
-// (device number, multicast group and service name differ per encoder);
+// (device number, stream port and service name differ per encoder);
 // `address` is its own address, network order.
 [[nodiscard]] config::EncoderConfiguration FactoryConfiguration(std::size_t index, std::uint32_t address);
 
 // What the encoder works out itself: the transport stream runs at the program
-// bitrate; the video gets what is left after the audio and 5 % multiplex overhead.
+// bitrate; the video gets what its stream leaves after the audio, the tables and
+// the PCRs (without a stream to send, what is left after the audio and 5 %).
 void DeriveBitrates(config::EncoderConfiguration& record);
 
 // The document the encoder answers a configuration request with: the GB2312

@@ -1,12 +1,14 @@
 #include "sim/EncoderFleet.h"
 
 #include <mutex>
+#include <random>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "config/ConfigurationDocument.h"
 #include "platform/Ipv4Text.h"
+#include "platform/Multicast.h"
 #include "platform/Socket.h"
 #include "sim/EncoderDocument.h"
 #include "sim/FleetCore.h"
@@ -37,7 +39,8 @@ bool FleetAddresses(const FleetOptions& options, std::vector<std::uint32_t>& add
 }
 
 bool BuildEncoders(const FleetOptions& options, const std::vector<std::uint32_t>& addresses,
-                   std::vector<EncoderState>& encoders, std::string& error) {
+                   const std::vector<platform::Socket>& heldStreamPorts, std::vector<EncoderState>& encoders,
+                   std::string& error) {
   encoders.clear();
   encoders.reserve(addresses.size());
   for (std::size_t i = 0; i < addresses.size(); ++i) {
@@ -48,6 +51,8 @@ bool BuildEncoders(const FleetOptions& options, const std::vector<std::uint32_t>
         return false;
       }
       record.ipAddr = addresses[i];
+    } else if (i < heldStreamPorts.size()) {
+      record.multicast_port = heldStreamPorts[i].LocalPort();
     }
     std::string password(kFactoryPassword);
     if (options.password) {
@@ -91,6 +96,32 @@ platform::Socket OpenDiscoverySocket(std::uint16_t port, std::string& error) {
   return socket;
 }
 
+// One UDP port of 127.0.0.1 per encoder, held open, as the default destination of its stream. A record's
+// port is at most 9999, so they are taken from 1024..9999 (not the system's ephemeral range), from a point
+// that differs per run, so that fleets of tests running side by side rarely try the same ones.
+constexpr std::uint16_t kLowestHeldPort = 1024;
+constexpr std::uint16_t kHighestHeldPort = 9999;
+
+bool HoldStreamPorts(std::size_t count, std::vector<platform::Socket>& held, std::string& error) {
+  constexpr unsigned kRange = kHighestHeldPort - kLowestHeldPort + 1;
+  unsigned next = static_cast<unsigned>(std::random_device{}() % kRange);
+  for (unsigned tried = 0; held.size() < count; ++tried, next = (next + 1) % kRange) {
+    if (tried == kRange) {
+      error = "no free UDP ports of 127.0.0.1 left in " + std::to_string(kLowestHeldPort) + ".." +
+              std::to_string(kHighestHeldPort) + " for the streams";
+      return false;
+    }
+    platform::Socket socket = platform::Socket::CreateDatagram();
+    if (!socket.IsValid()) {
+      error = "cannot hold a port for a stream: " + platform::LastSocketError().message();
+      return false;
+    }
+    const auto port = static_cast<std::uint16_t>(kLowestHeldPort + next);
+    if (socket.Bind(platform::HostToNetwork32(platform::kLoopbackHostOrder), port)) held.push_back(std::move(socket));
+  }
+  return true;
+}
+
 platform::Socket OpenWakeSocket(std::uint16_t& port, std::string& error) {
   platform::Socket socket = platform::Socket::CreateDatagram();
   if (!socket.IsValid() || !socket.Bind(platform::HostToNetwork32(platform::kLoopbackHostOrder), 0)) {
@@ -108,6 +139,7 @@ FleetOptions FleetOptions::ForTests(std::size_t count) {
   options.count = count;
   options.controlPort = 0;
   options.discoveryPort = 0;
+  options.holdStreamPorts = true;
   return options;
 }
 
@@ -127,8 +159,16 @@ bool EncoderFleet::Start(std::string& error) {
   }
   std::vector<std::uint32_t> addresses;
   std::vector<EncoderState> encoders;
-  if (!FleetAddresses(options_, addresses, error) || !BuildEncoders(options_, addresses, encoders, error)) {
+  if (!FleetAddresses(options_, addresses, error)) return false;
+  if (options_.holdStreamPorts && options_.startingDocument.empty() &&
+      !HoldStreamPorts(addresses.size(), heldStreamPorts_, error)) {
     return false;
+  }
+  if (!BuildEncoders(options_, addresses, heldStreamPorts_, encoders, error)) return false;
+  std::optional<platform::NetworkInterface> multicast;
+  if (!options_.multicastInterface.empty()) {
+    multicast = platform::FindNetworkInterface(options_.multicastInterface, error);
+    if (!multicast) return false;
   }
 
   FleetLoop::Sockets sockets;
@@ -160,7 +200,7 @@ bool EncoderFleet::Start(std::string& error) {
     core_->reportProblem = options_.reportProblem;
     core_->running = true;
   }
-  loop_ = std::make_unique<FleetLoop>(*core_, std::move(sockets), options_.maxConnections);
+  loop_ = std::make_unique<FleetLoop>(*core_, std::move(sockets), options_.maxConnections, std::move(multicast));
   thread_ = std::thread([this] { loop_->Run(); });
   started_ = true;
   return true;

@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "net/Protocol.h"
 #include "platform/Ipv4Text.h"
+#include "platform/Socket.h"
 #include "sim/SimulatedEncoder.h"
 
 namespace kestrine::sim {
@@ -39,10 +41,17 @@ struct FleetOptions {
   // Connections served at once, all encoders together; more wait unaccepted until one ends.
   std::size_t maxConnections = kDefaultMaxConnections;
   // Told of what goes wrong while serving (a listener that cannot be reopened, a
-  // failed poll), once each time it starts going wrong; unset, nobody is told.
+  // failed poll, a stream that is not sent and why), once each time it starts going
+  // wrong; unset, nobody is told.
   std::function<void(const std::string&)> reportProblem;
+  // The network interface (a name or one of its addresses) streams to multicast groups go out on.
+  // Empty: streams go only to loopback destinations (127.0.0.0/8).
+  std::string multicastInterface;
+  // Each encoder's stream goes by default to a port of 127.0.0.1 that the fleet itself holds (and never
+  // reads), instead of 5000 + its place: a test's stream can reach no other program's socket.
+  bool holdStreamPorts = false;
 
-  // Loopback from 127.0.0.1, ports chosen by the system.
+  // Loopback from 127.0.0.1, ports chosen by the system, streams to ports the fleet holds.
   [[nodiscard]] static FleetOptions ForTests(std::size_t count = 1);
 };
 
@@ -77,6 +86,7 @@ class EncoderFleet final {
   std::unique_ptr<FleetCore> core_;
   std::unique_ptr<FleetLoop> loop_;
   std::thread thread_;
+  std::vector<platform::Socket> heldStreamPorts_;
   std::uint16_t discoveryPort_ = 0;
   bool started_ = false;
 };

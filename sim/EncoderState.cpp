@@ -51,11 +51,11 @@ net::Bytes EncoderState::Answer(const ControlRequest& request, const ReplyFaults
       return net::EncodeWriteResultReply(faults.writeResultText.value_or(result));
     }
     case net::CMD_TS_START:
-      streaming_ = true;
+      SetStreaming(true);
       LogEvent(events::kStreamStarted);
       return {};
     case net::CMD_TS_STOP:
-      streaming_ = false;
+      SetStreaming(false);
       LogEvent(events::kStreamStopped);
       return {};
     default:
@@ -89,6 +89,7 @@ std::string EncoderState::ApplyDocument(std::string_view document) {
   incoming.restart = 0;
   DeriveBitrates(incoming);
   record_ = incoming;
+  ++streamRevision_;
   if (!newPassword.empty()) password_ = newPassword;
   ReportPassword();
   LogEvent(events::kConfigurationWritten);
@@ -110,6 +111,18 @@ void EncoderState::SetPassword(std::string_view password) {
 void EncoderState::SetConfiguration(const config::EncoderConfiguration& record) {
   record_ = record;
   ReportPassword();
+  ++streamRevision_;
+}
+
+void EncoderState::SetStreaming(bool on) {
+  if (on) ++streamStarts_;
+  streaming_ = on;
+  ++streamRevision_;
+}
+
+void EncoderState::SetStreamFaults(const stream::StreamFaults& faults) {
+  streamFaults_ = faults;
+  ++streamRevision_;
 }
 
 void EncoderState::ReportPassword() {
@@ -146,6 +159,7 @@ void EncoderState::ClearFaults() {
   faults_.clear();
   refuse_ = false;
   discovery_ = DiscoveryFaults{};
+  SetStreamFaults({});
 }
 
 }  // namespace kestrine::sim

@@ -14,6 +14,7 @@
 #include "sim/MessageRingLog.h"
 #include "sim/ReplyFaults.h"
 #include "sim/ReplyPlan.h"
+#include "stream/StreamLayout.h"
 
 namespace kestrine::sim {
 
@@ -40,6 +41,16 @@ inline constexpr std::string_view kWriteDocumentRefused = "XML ERR";
 struct ReceivedCommand {
   std::uint32_t cmd = 0;
   std::chrono::steady_clock::time_point at;
+};
+
+// What became of an encoder's stream, as the serving thread last saw to it.
+struct StreamStatus {
+  bool sending = false;        // datagrams go out (or, with a stop fault, went out until it stopped)
+  std::string destination;     // "127.0.0.1:5000" once a stream was attempted
+  std::string problem;         // why it is not sent, or why sending failed; empty when all is well
+  std::uint64_t revision = 0;  // the encoder's StreamRevision() this reflects
+
+  friend bool operator==(const StreamStatus&, const StreamStatus&) = default;
 };
 
 // A copy of an encoder's message ring.
@@ -73,8 +84,17 @@ class EncoderState final {
   [[nodiscard]] const config::EncoderConfiguration& Configuration() const { return record_; }
   void SetConfiguration(const config::EncoderConfiguration& record);
   [[nodiscard]] std::string ConfigurationDocument() const;
+  // Streaming is on between 1005 and 1006. Every start counts, so a start while streaming starts afresh
+  // (a stream that stopped of its own accord goes again).
   [[nodiscard]] bool IsStreaming() const { return streaming_; }
-  void SetStreaming(bool on) { streaming_ = on; }
+  void SetStreaming(bool on);
+  [[nodiscard]] std::uint64_t StreamStarts() const { return streamStarts_; }
+  // Moves on whenever anything the stream depends on may have changed: streaming, record, faults.
+  [[nodiscard]] std::uint64_t StreamRevision() const { return streamRevision_; }
+  [[nodiscard]] const stream::StreamFaults& StreamFaults() const { return streamFaults_; }
+  void SetStreamFaults(const stream::StreamFaults& faults);
+  [[nodiscard]] const StreamStatus& Stream() const { return streamStatus_; }
+  void SetStreamStatus(StreamStatus status) { streamStatus_ = std::move(status); }
   MessageRingLog& RingLog() { return ring_; }
   [[nodiscard]] RingSnapshot MessageRing() const { return {ring_.Oldest(), ring_.Slots()}; }
 
@@ -105,6 +125,10 @@ class EncoderState final {
   config::EncoderConfiguration record_;
   std::string password_;
   bool streaming_ = false;
+  std::uint64_t streamStarts_ = 0;
+  std::uint64_t streamRevision_ = 0;
+  stream::StreamFaults streamFaults_;
+  StreamStatus streamStatus_;
   MessageRingLog ring_;
   unsigned eventNumber_ = 0;
 

@@ -46,8 +46,13 @@ platform::Socket OpenControlListener(std::uint32_t address, std::uint16_t port, 
   return listener;
 }
 
-FleetLoop::FleetLoop(FleetCore& core, Sockets sockets, std::size_t maxConnections)
-    : core_(core), maxConnections_(maxConnections), discovery_(std::move(sockets.discovery)), wake_(std::move(sockets.wake)) {
+FleetLoop::FleetLoop(FleetCore& core, Sockets sockets, std::size_t maxConnections,
+                     std::optional<platform::NetworkInterface> multicast)
+    : core_(core),
+      maxConnections_(maxConnections),
+      discovery_(std::move(sockets.discovery)),
+      wake_(std::move(sockets.wake)),
+      streams_(std::move(multicast), [this](const std::string& problem) { ReportProblem(problem); }) {
   listeners_.reserve(sockets.listeners.size());
   for (platform::Socket& socket : sockets.listeners) listeners_.push_back(Listener{std::move(socket), {}});
 }
@@ -84,6 +89,7 @@ void FleetLoop::Run() {
     // Timers of connections that were not watched this round (waiting for a due time).
     for (Connection& connection : connections_) Pump(connection, now, false);
     std::erase_if(connections_, [](const Connection& c) { return c.finished; });
+    streams_.SendDue(Clock::now());
   }
 }
 
@@ -101,6 +107,7 @@ bool FleetLoop::ApplySettings(Clock::time_point now) {
     }
     encoder.SetListening(listener.socket.IsValid());
   }
+  streams_.Sync(core_.encoders, now);
   if (core_.changesDone != requested) {
     core_.changesDone = requested;
     core_.changesApplied.notify_all();
@@ -169,6 +176,7 @@ std::chrono::milliseconds FleetLoop::TimeToNextEvent(Clock::time_point now) cons
   for (const Listener& listener : listeners_) {
     if (listener.quietUntil > now) next = std::min(next, listener.quietUntil);
   }
+  next = std::max(now, std::min(next, streams_.NextDue()));
   return std::chrono::ceil<std::chrono::milliseconds>(next - now);
 }
 

@@ -4,10 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Multicast.h"
 #include "platform/Socket.h"
+#include "sim/FleetStreams.h"
 #include "sim/ReplyPlan.h"
 #include "sim/RequestReader.h"
 
@@ -26,7 +29,8 @@ class EncoderState;
 
 // The fleet's one serving thread: a single poll over every control listener, every
 // control connection, the discovery socket and a wake-up socket. Replies are timed
-// pieces queued per connection, so delays and gaps cost no thread and no blocking.
+// pieces queued per connection, so delays and gaps cost no thread and no blocking;
+// the encoders' streams go out from the same thread, each datagram when it is due.
 class FleetLoop final {
  public:
   struct Sockets {
@@ -38,7 +42,9 @@ class FleetLoop final {
   // Replies a client asked for but does not read; past this its connection is dropped.
   static constexpr std::size_t kMaxQueuedBytes = 64 * 1024;
 
-  FleetLoop(FleetCore& core, Sockets sockets, std::size_t maxConnections);
+  // `multicast`: the interface streams to multicast groups go out on; none: no stream goes to a group.
+  FleetLoop(FleetCore& core, Sockets sockets, std::size_t maxConnections,
+            std::optional<platform::NetworkInterface> multicast = std::nullopt);
 
   // Serves until the core asks to stop.
   void Run();
@@ -93,6 +99,7 @@ class FleetLoop final {
   platform::Socket discovery_;
   platform::Socket wake_;
   std::vector<Connection> connections_;
+  FleetStreams streams_;
   bool pollFailing_ = false;  // said once, until a poll succeeds
 };
 

@@ -15,6 +15,13 @@ auto WithState(FleetCore& core, std::size_t index, Use&& use) {
   return use(core.encoders.at(index));
 }
 
+// As WithState, then wakes the serving thread: what changed may change the stream.
+template <typename Change>
+void ChangeStreamState(FleetCore& core, std::size_t index, Change&& change) {
+  std::lock_guard lock(core.mutex);
+  change(core.encoders.at(index));
+  core.WakeServingThread();
+}
 
 }  // namespace
 
@@ -41,7 +48,7 @@ config::EncoderConfiguration SimulatedEncoder::Configuration() const {
 }
 
 void SimulatedEncoder::SetConfiguration(const config::EncoderConfiguration& record) {
-  WithState(*core_, index_, [&](EncoderState& s) { s.SetConfiguration(record); });
+  ChangeStreamState(*core_, index_, [&](EncoderState& s) { s.SetConfiguration(record); });
 }
 
 std::string SimulatedEncoder::ConfigurationDocument() const {
@@ -53,7 +60,19 @@ bool SimulatedEncoder::IsStreaming() const {
 }
 
 void SimulatedEncoder::SetStreaming(bool on) {
-  WithState(*core_, index_, [&](EncoderState& s) { s.SetStreaming(on); });
+  ChangeStreamState(*core_, index_, [&](EncoderState& s) { s.SetStreaming(on); });
+}
+
+StreamStatus SimulatedEncoder::Stream() const {
+  return WithState(*core_, index_, [](const EncoderState& s) { return s.Stream(); });
+}
+
+bool SimulatedEncoder::StreamSettled() const {
+  return WithState(*core_, index_, [](const EncoderState& s) { return s.Stream().revision == s.StreamRevision(); });
+}
+
+void SimulatedEncoder::SetStreamFaults(const stream::StreamFaults& faults) {
+  ChangeStreamState(*core_, index_, [&](EncoderState& s) { s.SetStreamFaults(faults); });
 }
 
 RingSnapshot SimulatedEncoder::MessageRing() const {

@@ -33,7 +33,11 @@ class SimulatedEncoder final {
   void SetConfiguration(const config::EncoderConfiguration& record);  // its passwords are ignored
   [[nodiscard]] std::string ConfigurationDocument() const;  // the body a configuration request gets now
   [[nodiscard]] bool IsStreaming() const;
-  void SetStreaming(bool on);
+  void SetStreaming(bool on);  // as 1005 / 1006 do
+  // What became of the stream: sent, where, or why not.
+  [[nodiscard]] StreamStatus Stream() const;
+  // True once the serving thread has acted on every change made so far (Stream() then tells of all of them).
+  [[nodiscard]] bool StreamSettled() const;
   [[nodiscard]] RingSnapshot MessageRing() const;
   void SetMessageRing(std::int8_t oldest, const std::array<std::string, net::MESSAGE_SLOT_COUNT>& texts);
   void ClearMessageRing();
@@ -54,7 +58,9 @@ class SimulatedEncoder final {
   void SetRefuseConnections(bool refuse);
   [[nodiscard]] bool IsListening() const;
   void SetDiscoveryFaults(const DiscoveryFaults& faults);
-  // Back to a well-behaved encoder: no reply faults, listening, valid discovery replies.
+  // From now on the stream misbehaves so (a running stream starts afresh with them).
+  void SetStreamFaults(const stream::StreamFaults& faults);
+  // Back to a well-behaved encoder: no reply faults, listening, valid discovery replies, a sound stream.
   void ClearFaults();
 
  private:

@@ -42,6 +42,9 @@ struct RawOptions {
   std::string writeResult;
   bool writeResultNul = false;
   std::uint32_t faultCommand = 0;
+
+  int pcrGapMs = 0;
+  int stopAfterMs = 0;
 };
 
 const std::map<std::string, DiscoveryReplyMode> kDiscoveryModes{
@@ -82,6 +85,37 @@ void AddFleetOptions(CLI::App& app, RawOptions& raw) {
   app.add_option("--count", raw.count, "number of encoders, on consecutive addresses from --bind")
       ->check(CLI::Range(std::size_t{1}, EncoderFleet::kMaxCount))
       ->capture_default_str();
+}
+
+void AddStreamOptions(CLI::App& app, RawOptions& raw, SimulatorSettings& settings) {
+  app.add_flag("--streaming", settings.streaming, "every encoder streams from the start, as after 1005");
+  app.add_option("--multicast-interface", settings.fleet.multicastInterface,
+                 "send streams to multicast groups on this interface (a name or one of its addresses); "
+                 "without it streams go only to 127.0.0.0/8")
+      ->type_name("IF");
+  const char* group = "Stream faults (for demonstrations)";
+  stream::StreamFaults& f = settings.streamFaults;
+  app.add_flag("--stream-no-pat", f.noPat, "send no PAT")->group(group);
+  app.add_flag("--stream-no-sdt", f.noSdt, "send no SDT")->group(group);
+  app.add_flag("--stream-swap-pids", f.swapPids, "send video and audio each on the other's PID")->group(group);
+  app.add_flag("--stream-continuity-errors", f.continuityErrors,
+               "skip a continuity count on the video four times a second")
+      ->group(group);
+  app.add_option("--stream-pcr-gap", raw.pcrGapMs, "send PCRs this many milliseconds apart instead of 30")
+      ->check(CLI::Range(1, 10000))
+      ->group(group);
+  app.add_option("--stream-bitrate-offset", f.bitrateOffsetPercent,
+                 "run the stream this many percent off mux_bitrate (its PCRs tell the truth)")
+      ->check(CLI::Range(-50.0, 100.0))
+      ->group(group);
+  app.add_option("--stream-stop-after", raw.stopAfterMs, "fall silent this many milliseconds after a start")
+      ->check(CLI::Range(0, 3600000))
+      ->group(group);
+  app.add_option("--stream-faults-on", settings.streamFaultEncoders,
+                 "only these encoders (1 for the first) show the stream faults; default: all")
+      ->check(CLI::Range(std::size_t{1}, EncoderFleet::kMaxCount))
+      ->type_name("N")
+      ->group(group);
 }
 
 void AddFaultOptions(CLI::App& app, RawOptions& raw, SimulatorSettings& settings) {
@@ -146,17 +180,30 @@ void ApplyFaultOptions(const CLI::App& app, const RawOptions& raw, SimulatorSett
     faults.writeResultText = raw.writeResult + (raw.writeResultNul ? std::string(1, '\0') : std::string());
   }
   if (app.count("--fault-command") != 0) settings.faultCommand = raw.faultCommand;
+  if (app.count("--stream-pcr-gap") != 0) settings.streamFaults.pcrInterval = std::chrono::milliseconds(raw.pcrGapMs);
+  if (app.count("--stream-stop-after") != 0)
+    settings.streamFaults.stopAfter = std::chrono::milliseconds(raw.stopAfterMs);
+  for (const std::size_t position : settings.streamFaultEncoders) {
+    if (position > settings.fleet.count) {
+      throw UsageError{"--stream-faults-on: there is no encoder " + std::to_string(position) + " of " +
+                       std::to_string(settings.fleet.count)};
+    }
+  }
 }
 
 }  // namespace
 
 std::optional<int> ParseSimulatorCommandLine(int argc, const char* const* argv, SimulatorSettings& settings,
                                              std::ostream& out, std::ostream& err) {
-  CLI::App app{"A simulated Kestrine encoder, or a fleet of them, on the encoder side of the control protocol "
-               "and of discovery. Runs until interrupted.",
-               kProgram};
+  CLI::App app{
+      "A simulated Kestrine encoder, or a fleet of them, on the encoder side of the control protocol "
+      "and of discovery. Between 1005 and 1006 each sends the transport stream its configuration "
+      "describes to multicast_ip:multicast_port (by default 127.0.0.1, port 5000 for the first encoder, "
+      "5001 for the next, ...). Runs until interrupted.",
+      kProgram};
   RawOptions raw;
   AddFleetOptions(app, raw);
+  AddStreamOptions(app, raw, settings);
   AddFaultOptions(app, raw, settings);
   try {
     app.parse(argc, argv);

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <vector>
 
 #include "sim/EncoderFleet.h"
 #include "sim/ReplyFaults.h"
+#include "stream/StreamLayout.h"
 
 namespace kestrine::sim {
 
@@ -16,6 +18,9 @@ struct SimulatorSettings {
   std::optional<std::uint32_t> faultCommand;  // the reply faults apply to this command only
   bool refuse = false;
   DiscoveryFaults discovery;
+  bool streaming = false;  // every encoder streams from the start
+  stream::StreamFaults streamFaults;
+  std::vector<std::size_t> streamFaultEncoders;  // positions from 1; empty: every encoder
 };
 
 // Parses the options (reading --config's file). Returns nothing when the program is to

@@ -1,4 +1,5 @@
 // kestrine-encoder-sim: simulated encoders for demonstrations, tests and anyone without hardware.
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "platform/StopRequest.h"
 #include "sim/EncoderFleet.h"
 #include "sim/SimulatorCommandLine.h"
+#include "stream/StreamReceiver.h"
 
 namespace {
 
@@ -24,6 +26,11 @@ void ApplyFaults(EncoderFleet& fleet, const SimulatorSettings& settings) {
     }
     encoder.SetDiscoveryFaults(settings.discovery);
     if (settings.refuse) encoder.SetRefuseConnections(true);
+    const auto& chosen = settings.streamFaultEncoders;
+    if (chosen.empty() || std::find(chosen.begin(), chosen.end(), i + 1) != chosen.end()) {
+      encoder.SetStreamFaults(settings.streamFaults);
+    }
+    if (settings.streaming) encoder.SetStreaming(true);
   }
 }
 
@@ -32,6 +39,13 @@ void ReportWhatIsServed(EncoderFleet& fleet, const SimulatorSettings& settings) 
     kestrine::sim::SimulatedEncoder encoder = fleet.Encoder(i);
     const std::string where = encoder.AddressText() + ":" + std::to_string(encoder.ControlPort());
     std::cout << (settings.refuse ? "refusing connections on " : "listening on ") << where << '\n';
+  }
+  for (std::size_t i = 0; i < fleet.Count(); ++i) {
+    kestrine::sim::SimulatedEncoder encoder = fleet.Encoder(i);
+    const kestrine::stream::Destination to = kestrine::stream::DestinationOf(encoder.Configuration());
+    std::cout << encoder.AddressText() << " streams to "
+              << (to.framing == kestrine::stream::Framing::Rtp ? "rtp" : "udp") << "://"
+              << kestrine::stream::FormatDestination(to) << (settings.streaming ? "" : " after 1005") << '\n';
   }
   if (fleet.DiscoveryPort() != 0) std::cout << "answering discovery on UDP 0.0.0.0:" << fleet.DiscoveryPort() << '\n';
   std::cout.flush();

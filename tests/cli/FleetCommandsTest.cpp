@@ -24,6 +24,7 @@
 #include "sim/EncoderFleet.h"
 #include "support/Eventually.h"
 #include "support/Gb18030.h"
+#include "tests/cli/InProcessRun.h"
 
 namespace kestrine::cli {
 namespace {
@@ -34,12 +35,7 @@ constexpr std::string_view kGbNews = "\xD0\xC2\xCE\xC5";       // GB2312 "新闻
 constexpr std::string_view kUtf8News = "\xE6\x96\xB0\xE9\x97\xBB";
 constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-  [[nodiscard]] json Json() const { return json::parse(out); }  // throws on anything but one JSON document
-};
+using Result = test::CommandResult;
 
 bool Lists(const json& array, const json& value) { return std::find(array.begin(), array.end(), value) != array.end(); }
 
@@ -75,22 +71,7 @@ class FleetCommands : public ::testing::Test {
     ASSERT_TRUE(fleet_->Start(error)) << error;
   }
 
-  Result Run(std::vector<std::string> args) {
-    std::vector<std::string> all{"kestrinectl",      "--port",           std::to_string(Encoder(0).ControlPort()),
-                                 "--discovery-port", std::to_string(fleet_->DiscoveryPort()),
-                                 "--exchange-delay", "5",
-                                 "--receive-timeout", "1000"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<const char*> argv;
-    for (const std::string& arg : all) argv.push_back(arg.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    Result result;
-    result.status = RunKestrinectl(static_cast<int>(argv.size()), argv.data(), out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-  }
+  Result Run(const std::vector<std::string>& args) { return test::RunAgainst(*fleet_, args); }
 
   sim::SimulatedEncoder Encoder(std::size_t index) { return fleet_->Encoder(index); }
   std::string Address(std::size_t index) { return Encoder(index).AddressText(); }
@@ -230,14 +211,16 @@ TEST_F(FleetCommands, ApplyWithTheNetworkSettingsNeverWritesToAnyAddressButTheOn
   const Result dry = Run({"apply", Address(2), "--password", password, "--from", saved.string(), "--include-network",
                           "--dry-run"});
   EXPECT_NE(dry.out.find(Address(2) + ": ipAddr: " + Address(2) + " -> " + Address(0) + "\n"), std::string::npos);
-  EXPECT_NE(dry.out.find(Address(2) + ": multicast_ip: 239.1.1.3 -> 239.1.1.1\n"), std::string::npos);
+  const std::string from = std::to_string(Encoder(2).Configuration().multicast_port);
+  const std::string to = std::to_string(Encoder(0).Configuration().multicast_port);
+  EXPECT_NE(dry.out.find(Address(2) + ": multicast_port: " + from + " -> " + to + "\n"), std::string::npos);
 
   const Result applied = Run({"apply", Address(2), "--password", password, "--from", saved.string(),
                               "--include-network"});
   EXPECT_EQ(applied.status, 0) << applied.err;
   EXPECT_EQ(Encoder(0).RequestCount(net::CMD_SENDXML), 0u);
   EXPECT_EQ(Encoder(2).RequestCount(net::CMD_SENDXML), 1u);
-  EXPECT_EQ(platform::FormatIpv4(Encoder(2).Configuration().multicast_ip), "239.1.1.1");
+  EXPECT_EQ(std::to_string(Encoder(2).Configuration().multicast_port), to);
 }
 
 TEST_F(FleetCommands, ApplyRefusesBadFilesBeforeContactAndBadValuesPerEncoder) {
@@ -336,8 +319,11 @@ TEST_F(FleetCommands, AuditOfASoundFleetFindsNothing) {
 
 TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   StartFleet(7);
-  const auto multicast = Encoder(0).Configuration().multicast_ip;
-  Change(1, [&](auto& r) { r.multicast_ip = multicast; });
+  const auto destination = Encoder(0).Configuration();
+  Change(1, [&](auto& r) {
+    r.multicast_ip = destination.multicast_ip;
+    r.multicast_port = destination.multicast_port;
+  });
   Change(2, [](auto& r) {
     r.multicast_ip = platform::InetAddr("224.0.0.9");
     r.pcr_pid = r.video_pid;
@@ -357,14 +343,16 @@ TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   const Result result = Run(args);
   EXPECT_EQ(result.status, 1);
   const std::string a = Address(0), b = Address(1), c = Address(2), d = Address(3), e = Address(4), g = Address(6);
+  const std::string collision = "127.0.0.1:" + std::to_string(destination.multicast_port);
+  const std::string video = std::to_string(Encoder(3).Configuration().video_bitrate);
   EXPECT_EQ(result.out,
-            "error multicast-collision: " + a + ", " + b + ": all send to 239.1.1.1:1234\n"
+            "error multicast-collision: " + a + ", " + b + ": all send to " + collision + "\n"
             "error multicast-address: " + c +
                 ": multicast_ip 224.0.0.9 is in the link-local control block 224.0.0.0/24\n"
             "error duplicate-ip: " + d + ", " + e + ": all report ipAddr " + e + "\n"
             "error pid-clash: " + c + ": pcr_pid and video_pid are both 258\n"
             "error pid-range: " + c + ": audio_pid 9000 is outside 32..8190\n"
-            "error bitrate-budget: " + d + ": TS_bitrate 100 is below video_bitrate 3608 + analog_bitrate 384\n"
+            "error bitrate-budget: " + d + ": TS_bitrate 100 is below video_bitrate " + video + " + analog_bitrate 384\n"
             "error audio-bitrate: " + d + ": analog_bitrate 384 is not offered for analog_channel_mode 3 (single)\n"
             "error unreadable: " + g + ": Connect TAVRIX Failed !\n"
             "warning address-mismatch: " + d + ": reports ipAddr " + e + ", not the address it was reached at\n"
@@ -377,7 +365,7 @@ TEST_F(FleetCommands, AuditReportsEachFindingWithTheEncodersInvolved) {
   EXPECT_EQ(j["encoders"][6]["ok"], false);
   EXPECT_EQ(j["findings"].size(), 10u);
   EXPECT_EQ(j["findings"][0], json({{"severity", "error"}, {"kind", "multicast-collision"}, {"addresses", {a, b}},
-                                    {"text", "all send to 239.1.1.1:1234"}}));
+                                    {"text", "all send to " + collision}}));
   EXPECT_EQ(j["findings"][9]["severity"], "warning");
 }
 

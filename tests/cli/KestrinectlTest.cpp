@@ -30,15 +30,12 @@
 #include "sim/EncoderFleet.h"
 #include "support/Eventually.h"
 #include "support/Wine.h"
+#include "tests/cli/InProcessRun.h"
 
 namespace kestrine::cli {
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Result = test::CommandResult;
 
 // kestrinectl run in this process against a simulated fleet on loopback, with short waits.
 class Kestrinectl : public ::testing::Test {
@@ -51,21 +48,7 @@ class Kestrinectl : public ::testing::Test {
     ASSERT_TRUE(fleet_->Start(error)) << error;
   }
 
-  Result Run(std::vector<std::string> args) {
-    std::vector<std::string> all{"kestrinectl",        "--port",     std::to_string(Encoder(0).ControlPort()),
-                                 "--discovery-port",   std::to_string(fleet_->DiscoveryPort()),
-                                 "--exchange-delay",   "5",          "--receive-timeout", "1000"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<const char*> argv;
-    for (const std::string& arg : all) argv.push_back(arg.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    Result result;
-    result.status = RunKestrinectl(static_cast<int>(argv.size()), argv.data(), out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
-  }
+  Result Run(const std::vector<std::string>& args) { return test::RunAgainst(*fleet_, args); }
 
   sim::SimulatedEncoder Encoder(std::size_t index) { return fleet_->Encoder(index); }
   std::string Address(std::size_t index) { return Encoder(index).AddressText(); }

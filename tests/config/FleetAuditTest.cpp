@@ -63,7 +63,7 @@ TEST(FleetAudit, ReportsEveryKindErrorsFirstWithTheEncodersInvolved) {
   fleet[6].record->sequence_number = 2;                            // same device number as encoder 1
   fleet[5].record->ipAddr = InetAddr("10.0.0.50");                 // not where it was reached
   fleet[0].record->multicast_ip = fleet[3].record->multicast_ip;   // same group and port
-  fleet[1].record->multicast_ip = InetAddr("10.1.1.1");
+  fleet[1].record->multicast_ip = InetAddr("240.1.1.1");
   fleet[2].record->ipAddr = fleet[4].record->ipAddr;               // also reached elsewhere than it reports
   fleet[3].record->audio_pid = 257;
   fleet[4].record->video_pid = 8191;
@@ -78,7 +78,7 @@ TEST(FleetAudit, ReportsEveryKindErrorsFirstWithTheEncodersInvolved) {
   EXPECT_TRUE(HasErrorFinding(findings));
   const std::vector<Seen> expected{
       {"error", "multicast-collision", {0, 3}, "all send to 239.1.1.4:1234"},
-      {"error", "multicast-address", {1}, "multicast_ip 10.1.1.1 is outside 224.0.0.0/4"},
+      {"error", "multicast-address", {1}, "multicast_ip 240.1.1.1 is in the reserved block 240.0.0.0/4"},
       {"error", "duplicate-ip", {2, 4}, "all report ipAddr 10.0.0.5"},
       {"error", "pid-clash", {3}, "pcr_pid and audio_pid are both 257"},
       {"error", "pid-range", {4}, "video_pid 8191 is outside 32..8190"},
@@ -92,15 +92,21 @@ TEST(FleetAudit, ReportsEveryKindErrorsFirstWithTheEncodersInvolved) {
   EXPECT_EQ(Summary(findings), expected);
 }
 
-TEST(FleetAudit, MulticastRangeAndControlBlockBoundsAndSharedPids) {
+TEST(FleetAudit, ForbiddenDestinationBoundsAndSharedPids) {
+  // A unicast destination is a point-to-point stream; no stream goes to 0.0.0.0, a broadcast, the
+  // control block or the reserved block.
   const std::vector<std::pair<const char*, bool>> cases{
-      {"223.255.255.255", false}, {"224.0.0.1", false}, {"224.0.0.255", false},
-      {"224.0.1.0", true},        {"239.255.255.255", true}, {"240.0.0.0", false}};
+      {"0.0.0.0", false},        {"0.0.0.1", true},    {"10.1.1.1", true},         {"127.0.0.1", true},
+      {"223.255.255.255", true}, {"224.0.0.1", false}, {"224.0.0.255", false},     {"224.0.1.0", true},
+      {"239.255.255.255", true}, {"240.0.0.0", false}, {"255.255.255.254", false}, {"255.255.255.255", false}};
   for (const auto& [address, sound] : cases) {
     auto fleet = SoundFleet(1);
     fleet[0].record->multicast_ip = InetAddr(address);
     EXPECT_EQ(AuditFleet(fleet).empty(), sound) << address;
   }
+  auto broadcast = SoundFleet(1);  // inside 240.0.0.0/4 too, but said as what it is
+  broadcast[0].record->multicast_ip = InetAddr("255.255.255.255");
+  EXPECT_EQ(AuditFleet(broadcast)[0].text, "multicast_ip 255.255.255.255 is the limited broadcast address");
   auto fleet = SoundFleet(1);
   fleet[0].record->audio_pid = 256;
   fleet[0].record->video_pid = 256;

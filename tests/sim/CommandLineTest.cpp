@@ -78,6 +78,25 @@ TEST(SimulatorCommandLine, FaultFlagsBecomeReplyFaults) {
   EXPECT_TRUE(s.refuse);
 }
 
+TEST(SimulatorCommandLine, StreamFlagsBecomeStreamFaultsOnTheEncodersNamed) {
+  const Parsed parsed =
+      Parse({"--count", "3", "--streaming", "--multicast-interface", "lo", "--stream-no-pat", "--stream-no-sdt",
+             "--stream-swap-pids", "--stream-continuity-errors", "--stream-pcr-gap", "80", "--stream-bitrate-offset",
+             "-10", "--stream-stop-after", "2000", "--stream-faults-on", "1", "3"});
+  ASSERT_FALSE(parsed.status) << parsed.err;
+  const SimulatorSettings& s = parsed.settings;
+  EXPECT_TRUE(s.streaming);
+  EXPECT_EQ(s.fleet.multicastInterface, "lo");
+  stream::StreamFaults expected;
+  expected.noPat = expected.noSdt = expected.swapPids = expected.continuityErrors = true;
+  expected.pcrInterval = 80ms;
+  expected.bitrateOffsetPercent = -10;
+  expected.stopAfter = 2000ms;
+  EXPECT_EQ(s.streamFaults, expected);
+  EXPECT_EQ(s.streamFaultEncoders, (std::vector<std::size_t>{1, 3}));
+  EXPECT_EQ(Parse({"--count", "2", "--stream-faults-on", "3"}).status, 2);
+}
+
 TEST(SimulatorCommandLine, BadOptionsAreRefusedWithStatusTwoAndAMessage) {
   const std::vector<std::vector<std::string>> bad{
       {"--bind", "127.0.0"},        {"--bind", "localhost"},      {"--count", "0"},
@@ -192,6 +211,8 @@ TEST(SimulatorProgram, ServesWhatItPrintsAndEndsCleanlyOnSigterm) {
   const std::string second = program.ReadLine();
   ASSERT_TRUE(std::regex_match(second, match, listening)) << second;
   EXPECT_EQ(match[1], "127.0.0.2");
+  EXPECT_EQ(program.ReadLine(), "127.0.0.1 streams to udp://127.0.0.1:5000 after 1005\n");
+  EXPECT_EQ(program.ReadLine(), "127.0.0.2 streams to udp://127.0.0.1:5001 after 1005\n");
   EXPECT_NE(program.ReadLine().find("answering discovery on UDP 0.0.0.0:"), std::string::npos);
 
   platform::Socket client = platform::Socket::CreateStream();

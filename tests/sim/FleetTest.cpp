@@ -80,7 +80,7 @@ TEST(Fleet, EachEncoderKeepsItsOwnState) {
   EXPECT_EQ(fleet.Encoder(1).MessageRing().Text(1), "0002 TS -> IP started");
   EXPECT_EQ(fleet.Encoder(0).MessageRing().Text(1), "");
   EXPECT_EQ(ExchangeMessages(fleet.Encoder(2)).size(), net::kMessageHeaderSize + net::kMessageRingSize);
-  EXPECT_NE(fleet.Encoder(0).Configuration().multicast_ip, fleet.Encoder(1).Configuration().multicast_ip);
+  EXPECT_NE(fleet.Encoder(0).Configuration().multicast_port, fleet.Encoder(1).Configuration().multicast_port);
 }
 
 TEST(Fleet, AStartingDocumentSetsEveryEncoderButItsAddress) {
