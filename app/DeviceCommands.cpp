@@ -16,11 +16,14 @@
 #include "app/GuiFeedback.h"
 #include "app/MessageLogWnd.h"
 #include "app/ModalMessageBoxes.h"
+#include "app/OffThreadProbe.h"
 #include "app/SearchDeviceDlg.h"
 #include "config/EncoderConfiguration.h"
 #include "net/DeviceOperations.h"
 #include "net/Discovery.h"
 #include "platform/Ipv4Text.h"
+#include "stream/StreamCheckReport.h"
+#include "stream/StreamProbe.h"
 
 namespace kestrine::app {
 namespace {
@@ -125,6 +128,9 @@ void DeviceCommands::Dispatch(int id) {
       break;
     case ID_READ_DEVICE_MESSAGE:
       ReadDeviceMessages(*node);
+      break;
+    case ID_CHECK_STREAM:
+      CheckStream(*node);
       break;
     default:
       break;
@@ -233,6 +239,28 @@ void DeviceCommands::AuditEncoders() {
   progress.show();
   untilDone.exec();
   if (!run.WasCancelled()) ShowAuditFindings(texts, run.Findings());
+}
+
+// The stream is judged against the node's record; a node without one has its encoder asked first. The
+// probe listens for seconds on a thread of its own, on a copy of the record, while the window turns and
+// drops input; a close of the window cuts it short.
+void DeviceCommands::CheckStream(DeviceNode& node) {
+  if (node.Entry().configurationRead == 0) {
+    ReadConfiguration(node);
+    if (node.Entry().configurationRead == 0) return;  // the read has said why
+  }
+  const QString address = node.AddressText();
+  ShowStatus(QStringLiteral("Checking the stream of %1…"), address);
+  const net::WaitScope wait(*feedback_);
+  stream::ProbeOptions options;
+  options.duration = settings_.streamCheckDuration;
+  options.cancelled = [this] { return closeRequested_.load(); };
+  const stream::ProbeResult result = ProbeOffThread(node.Entry(), std::move(options));
+  if (result.cancelled) return;
+  const stream::StreamCheckReport report = stream::ReportStreamCheck(address.toStdString(), result);
+  for (const std::string& notice : report.notices) feedback_->AddLogLine(notice, net::LogLineKind::ProgramNotice);
+  feedback_->ShowMessage(report.warning ? net::MessageStyle::Warning : net::MessageStyle::Tip,
+                         net::MessageOwner::MainWindow, report.boxText);
 }
 
 void DeviceCommands::ShowAuditFindings(const QStringList& addresses,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -70,6 +71,7 @@ class DeviceCommands final : public QObject {
   void StartStreaming(DeviceNode& node, bool start);
   void ReadDeviceMessages(DeviceNode& node);
   void AuditEncoders();
+  void CheckStream(DeviceNode& node);
   void ShowAuditFindings(const QStringList& addresses, const std::vector<config::AuditFinding>& findings);
   void SelectEncoder(const QString& address);
   // The status bar says `activity`, with %1 the address the command works on.
@@ -85,7 +87,7 @@ class DeviceCommands final : public QObject {
   std::unique_ptr<EncoderListFiles> lists_;
   QPointer<CAuditDlg> auditDialog_;  // the last audit's findings, while open
   bool busy_ = false;
-  bool closeRequested_ = false;
+  std::atomic<bool> closeRequested_{false};  // also asked by a stream check's thread
 };
 
 }  // namespace kestrine::app

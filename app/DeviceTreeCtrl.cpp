@@ -39,7 +39,8 @@ constexpr std::array kContextMenu{
     MenuEntry{ID_STOP_TS_IP, "Stop TS -> IP", "stopTsIpAction", Needs::SelectedNode},
     MenuEntry{0, nullptr, nullptr, Needs::Nothing},
     MenuEntry{ID_AUDIT_ENCODERS, "Audit Encoders", "auditEncodersAction", Needs::ListedNode},
-    // The stream check of the selected node comes here.
+    MenuEntry{0, nullptr, nullptr, Needs::Nothing},
+    MenuEntry{ID_CHECK_STREAM, "Check Stream", "checkStreamAction", Needs::SelectedNode},
 };
 
 constexpr int kHintMargin = 8;
