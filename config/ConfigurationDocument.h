@@ -27,6 +27,11 @@ inline constexpr std::size_t kMaxDocumentBytes = 9999;
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record);
 // The same, also saying which fields the document carried (unchanged when it is refused).
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields);
+// As the encoder reads what a manager writes: an element the manager spells its own way (multicast_Mode)
+// is taken in that spelling too.
+int LoadManagerDocument(std::string_view documentBytes, EncoderConfiguration& record);
+int LoadConfigurationDocument(std::string_view documentBytes, DocumentWriter writtenBy, EncoderConfiguration& record,
+                              DocumentFields& fields);
 
 // The document a write sends, line for line. Stores back into the record what it
 // decides: "DVB" for an empty service or provider name, the chosen PMT PID for 0.

@@ -99,17 +99,22 @@ LeafReading ApplyLeaf(const DocumentElement& element, const RecordField& field, 
   return {FieldReading::Stored, true};
 }
 
+bool Names(const DocumentElement& element, std::string_view name, DocumentWriter writtenBy) {
+  if (element.element == name) return true;
+  return writtenBy == DocumentWriter::Manager && !element.managerSpelling.empty() && element.managerSpelling == name;
+}
+
 // The children of the group at `group`: nested groups of its own, and its leaves.
-void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConfiguration& record,
-                DocumentFields& fields) {
+void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, DocumentWriter writtenBy,
+                EncoderConfiguration& record, DocumentFields& fields) {
   const std::span<const DocumentElement> elements = DocumentElements();
   for (const TiXmlElement* child = groupElement.FirstChildElement(); child != nullptr;
        child = child->NextSiblingElement()) {
     const std::string_view name = child->ValueStr();
     for (std::size_t i = group + 1; i < elements.size(); ++i) {
-      if (DocumentElementParent(i) != group || elements[i].element != name) continue;
+      if (DocumentElementParent(i) != group || !Names(elements[i], name, writtenBy)) continue;
       if (elements[i].IsGroup()) {
-        ApplyGroup(*child, i, record, fields);
+        ApplyGroup(*child, i, writtenBy, record, fields);
       } else {
         // The element's text as the parser delivers it: entities decoded, blanks condensed.
         const LeafReading leaf = ApplyLeaf(elements[i], DocumentElementField(i), child->GetText(), record);
@@ -121,7 +126,8 @@ void ApplyGroup(const TiXmlElement& groupElement, std::size_t group, EncoderConf
 }
 
 // Parses and fills; runs on the parse thread, where the whole tree lives and dies.
-int ParseAndApply(const std::string& text, EncoderConfiguration& record, DocumentFields& fields) {
+int ParseAndApply(const std::string& text, DocumentWriter writtenBy, EncoderConfiguration& record,
+                  DocumentFields& fields) {
   TiXmlDocument document;
   // Unknown encoding lets the declaration decide: GB2312 makes TinyXML pass every byte through as it is.
   document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UNKNOWN);
@@ -132,7 +138,7 @@ int ParseAndApply(const std::string& text, EncoderConfiguration& record, Documen
 
   EncoderConfiguration filled = record;
   DocumentFields found;
-  ApplyGroup(*root, kRoot, filled, found);
+  ApplyGroup(*root, kRoot, writtenBy, filled, found);
   record = filled;
   fields = found;
   return 1;
@@ -146,10 +152,20 @@ int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfigurati
 }
 
 int LoadConfigurationDocument(std::string_view documentBytes, EncoderConfiguration& record, DocumentFields& fields) {
+  return LoadConfigurationDocument(documentBytes, DocumentWriter::Encoder, record, fields);
+}
+
+int LoadManagerDocument(std::string_view documentBytes, EncoderConfiguration& record) {
+  DocumentFields fields;
+  return LoadConfigurationDocument(documentBytes, DocumentWriter::Manager, record, fields);
+}
+
+int LoadConfigurationDocument(std::string_view documentBytes, DocumentWriter writtenBy, EncoderConfiguration& record,
+                              DocumentFields& fields) {
   if (documentBytes.empty() || documentBytes.size() > kMaxDocumentBytes) return 0;
   const std::string text = NormalisedForParsing(documentBytes);
   try {
-    return platform::RunOnStack(kParseStackBytes, [&] { return ParseAndApply(text, record, fields); });
+    return platform::RunOnStack(kParseStackBytes, [&] { return ParseAndApply(text, writtenBy, record, fields); });
   } catch (const std::system_error&) {
     return 0;  // no thread to parse on: the document is not taken rather than parsed on a stack too small for it
   }

@@ -67,7 +67,7 @@ std::string EncoderState::ApplyDocument(std::string_view document) {
   config::EncoderConfiguration incoming = record_;
   config::StoreText(incoming.old_password, "");
   config::StoreText(incoming.new_password, "");
-  if (config::LoadConfigurationDocument(document, incoming) == 0) {
+  if (config::LoadManagerDocument(document, incoming) == 0) {
     LogEvent(events::kDocumentRefused);
     return std::string(kWriteDocumentRefused);
   }

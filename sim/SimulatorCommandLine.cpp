@@ -2,6 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdio>
 #include <map>
 #include <ostream>
 #include <string>
@@ -43,8 +47,7 @@ struct RawOptions {
   bool writeResultNul = false;
   std::uint32_t faultCommand = 0;
 
-  int pcrGapMs = 0;
-  int stopAfterMs = 0;
+  std::vector<std::string> streamFaults;
 };
 
 const std::map<std::string, DiscoveryReplyMode> kDiscoveryModes{
@@ -87,35 +90,135 @@ void AddFleetOptions(CLI::App& app, RawOptions& raw) {
       ->capture_default_str();
 }
 
+// The stream faults --stream-fault names, each with the value it takes (none, milliseconds or a percentage).
+struct StreamFaultKind {
+  std::string_view name;
+  std::string_view unit;  // empty: the fault takes no value
+  double least;
+  double most;
+  void (*apply)(stream::StreamFaults&, double);
+  std::string_view effect;
+};
+
+using std::chrono::milliseconds;
+constexpr std::array kStreamFaultKinds{
+    StreamFaultKind{"no-pat", "", 0, 0, [](stream::StreamFaults& f, double) { f.noPat = true; }, "no PAT"},
+    StreamFaultKind{"no-sdt", "", 0, 0, [](stream::StreamFaults& f, double) { f.noSdt = true; }, "no SDT"},
+    StreamFaultKind{"swap-pids", "", 0, 0, [](stream::StreamFaults& f, double) { f.swapPids = true; },
+                    "video and audio each on the other's PID"},
+    StreamFaultKind{"continuity-errors", "", 0, 0, [](stream::StreamFaults& f, double) { f.continuityErrors = true; },
+                    "a video packet skips a continuity count four times a second"},
+    StreamFaultKind{"pcr-gap", "MS", 1, 10000,
+                    [](stream::StreamFaults& f, double v) { f.pcrInterval = milliseconds(static_cast<int>(v)); },
+                    "PCRs MS apart instead of 30"},
+    StreamFaultKind{"bitrate-offset", "PCT", -50, 100,
+                    [](stream::StreamFaults& f, double v) { f.bitrateOffsetPercent = v; },
+                    "the stream runs PCT % off mux_bitrate (its PCRs tell the rate it runs at)"},
+    StreamFaultKind{"stop-after", "MS", 0, 3600000,
+                    [](stream::StreamFaults& f, double v) { f.stopAfter = milliseconds(static_cast<int>(v)); },
+                    "falls silent MS after each start"},
+};
+
+struct StreamFaultChoice {
+  std::vector<std::size_t> encoders;  // positions from 1; empty: every encoder
+  const StreamFaultKind* kind = nullptr;
+  double value = 0;
+};
+
+std::string StreamFaultHelp() {
+  std::string help =
+      "make a stream misbehave, on the encoders named (1 for the first; default every one); repeat for more:";
+  for (const StreamFaultKind& kind : kStreamFaultKinds) {
+    help += "\n  " + std::string(kind.name) + (kind.unit.empty() ? "" : "=" + std::string(kind.unit)) + ": " +
+            std::string(kind.effect);
+  }
+  return help;
+}
+
 void AddStreamOptions(CLI::App& app, RawOptions& raw, SimulatorSettings& settings) {
   app.add_flag("--streaming", settings.streaming, "every encoder streams from the start, as after 1005");
   app.add_option("--multicast-interface", settings.fleet.multicastInterface,
                  "send streams to multicast groups on this interface (a name or one of its addresses); "
                  "without it streams go only to 127.0.0.0/8")
       ->type_name("IF");
-  const char* group = "Stream faults (for demonstrations)";
-  stream::StreamFaults& f = settings.streamFaults;
-  app.add_flag("--stream-no-pat", f.noPat, "send no PAT")->group(group);
-  app.add_flag("--stream-no-sdt", f.noSdt, "send no SDT")->group(group);
-  app.add_flag("--stream-swap-pids", f.swapPids, "send video and audio each on the other's PID")->group(group);
-  app.add_flag("--stream-continuity-errors", f.continuityErrors,
-               "skip a continuity count on the video four times a second")
-      ->group(group);
-  app.add_option("--stream-pcr-gap", raw.pcrGapMs, "send PCRs this many milliseconds apart instead of 30")
-      ->check(CLI::Range(1, 10000))
-      ->group(group);
-  app.add_option("--stream-bitrate-offset", f.bitrateOffsetPercent,
-                 "run the stream this many percent off mux_bitrate (its PCRs tell the truth)")
-      ->check(CLI::Range(-50.0, 100.0))
-      ->group(group);
-  app.add_option("--stream-stop-after", raw.stopAfterMs, "fall silent this many milliseconds after a start")
-      ->check(CLI::Range(0, 3600000))
-      ->group(group);
-  app.add_option("--stream-faults-on", settings.streamFaultEncoders,
-                 "only these encoders (1 for the first) show the stream faults; default: all")
-      ->check(CLI::Range(std::size_t{1}, EncoderFleet::kMaxCount))
-      ->type_name("N")
-      ->group(group);
+  app.add_option("--stream-fault", raw.streamFaults, StreamFaultHelp())
+      ->type_name("[N,...:]FAULT[=VALUE]")
+      ->group("Stream faults (for demonstrations)");
+}
+
+// A number in full: "80", "-10", "2.5".
+std::optional<double> ParseNumber(std::string_view text) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+std::vector<std::size_t> ParseEncoderPositions(std::string_view list, std::size_t count, const std::string& spec) {
+  std::vector<std::size_t> positions;
+  for (std::size_t from = 0; from <= list.size();) {
+    const std::size_t comma = std::min(list.find(',', from), list.size());
+    const std::optional<double> n = ParseNumber(list.substr(from, comma - from));
+    if (!n || *n < 1 || *n != static_cast<double>(static_cast<std::size_t>(*n)) ||
+        static_cast<std::size_t>(*n) > count) {
+      throw UsageError{"--stream-fault " + spec + ": \"" + std::string(list.substr(from, comma - from)) +
+                       "\" is not one of the encoders 1 to " + std::to_string(count)};
+    }
+    positions.push_back(static_cast<std::size_t>(*n));
+    from = comma + 1;
+  }
+  return positions;
+}
+
+StreamFaultChoice ParseStreamFault(const std::string& spec, std::size_t count) {
+  StreamFaultChoice choice;
+  std::string_view rest(spec);
+  if (const std::size_t colon = rest.find(':'); colon != std::string_view::npos) {
+    choice.encoders = ParseEncoderPositions(rest.substr(0, colon), count, spec);
+    rest.remove_prefix(colon + 1);
+  }
+  const std::size_t equals = rest.find('=');
+  const std::string_view name = rest.substr(0, equals);
+  const auto kind = std::find_if(kStreamFaultKinds.begin(), kStreamFaultKinds.end(),
+                                 [&](const StreamFaultKind& k) { return k.name == name; });
+  if (kind == kStreamFaultKinds.end()) {
+    std::string known;
+    for (const StreamFaultKind& k : kStreamFaultKinds) known += (known.empty() ? "" : ", ") + std::string(k.name);
+    throw UsageError{"--stream-fault " + spec + ": \"" + std::string(name) + "\" is none of " + known};
+  }
+  choice.kind = &*kind;
+  if (kind->unit.empty()) {
+    if (equals != std::string_view::npos)
+      throw UsageError{"--stream-fault " + spec + ": " + std::string(name) + " takes no value"};
+    return choice;
+  }
+  const std::optional<double> value =
+      equals == std::string_view::npos ? std::nullopt : ParseNumber(rest.substr(equals + 1));
+  const bool whole = kind->unit != "MS" || (value && *value == static_cast<double>(static_cast<long>(*value)));
+  if (!value || !whole || *value < kind->least || *value > kind->most) {
+    char range[64];
+    std::snprintf(range, sizeof range, "%g to %g", kind->least, kind->most);
+    throw UsageError{"--stream-fault " + spec + ": give " + std::string(name) + "=" + std::string(kind->unit) + ", " +
+                     (kind->unit == "MS" ? "whole milliseconds " : "") + range};
+  }
+  choice.value = *value;
+  return choice;
+}
+
+// The faults every encoder shows, then those of each encoder named: its own on top of every encoder's.
+void ApplyStreamFaults(const RawOptions& raw, SimulatorSettings& settings) {
+  std::vector<StreamFaultChoice> choices;
+  for (const std::string& spec : raw.streamFaults) choices.push_back(ParseStreamFault(spec, settings.fleet.count));
+  for (const StreamFaultChoice& choice : choices) {
+    if (choice.encoders.empty()) choice.kind->apply(settings.streamFaults, choice.value);
+  }
+  for (const StreamFaultChoice& choice : choices) {
+    for (const std::size_t position : choice.encoders) {
+      auto [entry, added] = settings.encoderStreamFaults.try_emplace(position, settings.streamFaults);
+      choice.kind->apply(entry->second, choice.value);
+    }
+  }
 }
 
 void AddFaultOptions(CLI::App& app, RawOptions& raw, SimulatorSettings& settings) {
@@ -180,18 +283,15 @@ void ApplyFaultOptions(const CLI::App& app, const RawOptions& raw, SimulatorSett
     faults.writeResultText = raw.writeResult + (raw.writeResultNul ? std::string(1, '\0') : std::string());
   }
   if (app.count("--fault-command") != 0) settings.faultCommand = raw.faultCommand;
-  if (app.count("--stream-pcr-gap") != 0) settings.streamFaults.pcrInterval = std::chrono::milliseconds(raw.pcrGapMs);
-  if (app.count("--stream-stop-after") != 0)
-    settings.streamFaults.stopAfter = std::chrono::milliseconds(raw.stopAfterMs);
-  for (const std::size_t position : settings.streamFaultEncoders) {
-    if (position > settings.fleet.count) {
-      throw UsageError{"--stream-faults-on: there is no encoder " + std::to_string(position) + " of " +
-                       std::to_string(settings.fleet.count)};
-    }
-  }
+  ApplyStreamFaults(raw, settings);
 }
 
 }  // namespace
+
+const stream::StreamFaults& SimulatorSettings::StreamFaultsOf(std::size_t position) const {
+  const auto own = encoderStreamFaults.find(position);
+  return own == encoderStreamFaults.end() ? streamFaults : own->second;
+}
 
 std::optional<int> ParseSimulatorCommandLine(int argc, const char* const* argv, SimulatorSettings& settings,
                                              std::ostream& out, std::ostream& err) {

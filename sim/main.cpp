@@ -1,5 +1,4 @@
 // kestrine-encoder-sim: simulated encoders for demonstrations, tests and anyone without hardware.
-#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -26,10 +25,7 @@ void ApplyFaults(EncoderFleet& fleet, const SimulatorSettings& settings) {
     }
     encoder.SetDiscoveryFaults(settings.discovery);
     if (settings.refuse) encoder.SetRefuseConnections(true);
-    const auto& chosen = settings.streamFaultEncoders;
-    if (chosen.empty() || std::find(chosen.begin(), chosen.end(), i + 1) != chosen.end()) {
-      encoder.SetStreamFaults(settings.streamFaults);
-    }
+    encoder.SetStreamFaults(settings.StreamFaultsOf(i + 1));
     if (settings.streaming) encoder.SetStreaming(true);
   }
 }

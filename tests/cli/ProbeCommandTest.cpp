@@ -51,15 +51,16 @@ TEST_F(ProbeCommand, SaysOkPerEncoderWithWhatTheStreamIs) {
   EXPECT_NE(result.out.find(", udp 127.0.0.1:" + Port(1) + "\n"), std::string::npos) << result.out;
 }
 
-TEST_F(ProbeCommand, AChangedPidWrittenBySetShowsInTheNextProbe) {
+TEST_F(ProbeCommand, AChangedPidAndModeWrittenBySetShowInTheNextProbe) {
   StartStreams();
   const std::string password = fleet_.Encoder(1).Password();
-  ASSERT_EQ(Run({"set", Address(1), "--password", password, "video_pid=300"}).status, 0);
+  ASSERT_EQ(Run({"set", Address(1), "--password", password, "video_pid=300", "multicast_mode=rtp"}).status, 0);
   const nlohmann::json j = Run({"probe", Address(1), "--duration", "700", "--json"}).Json();
   ASSERT_EQ(j.size(), 1u);
   EXPECT_EQ(j[0]["ok"], true) << j.dump(1);
   EXPECT_EQ(j[0]["configured"]["video_pid"], 300);
   EXPECT_EQ(j[0]["measured"]["video_pid"], 300);
+  EXPECT_EQ(j[0]["measured"]["transport"], "rtp");
   EXPECT_EQ(j[0]["measured"]["video_stream_type"], 2);
   EXPECT_EQ(j[0]["measured"]["prg_name"], "Kestrine 2");
   EXPECT_EQ(j[0]["counters"]["continuity_count_error"], 0);

@@ -78,23 +78,35 @@ TEST(SimulatorCommandLine, FaultFlagsBecomeReplyFaults) {
   EXPECT_TRUE(s.refuse);
 }
 
-TEST(SimulatorCommandLine, StreamFlagsBecomeStreamFaultsOnTheEncodersNamed) {
-  const Parsed parsed =
-      Parse({"--count", "3", "--streaming", "--multicast-interface", "lo", "--stream-no-pat", "--stream-no-sdt",
-             "--stream-swap-pids", "--stream-continuity-errors", "--stream-pcr-gap", "80", "--stream-bitrate-offset",
-             "-10", "--stream-stop-after", "2000", "--stream-faults-on", "1", "3"});
+TEST(SimulatorCommandLine, StreamFaultsGoToEveryEncoderOrToTheOnesNamed) {
+  const Parsed parsed = Parse({"--count", "4", "--streaming", "--multicast-interface", "lo", "--stream-fault",
+                               "2:no-pat", "--stream-fault", "pcr-gap=80", "--stream-fault", "2,3:bitrate-offset=-10",
+                               "--stream-fault", "3:stop-after=2000", "--stream-fault", "4:no-sdt", "--stream-fault",
+                               "4:swap-pids", "--stream-fault", "4:continuity-errors"});
   ASSERT_FALSE(parsed.status) << parsed.err;
   const SimulatorSettings& s = parsed.settings;
   EXPECT_TRUE(s.streaming);
   EXPECT_EQ(s.fleet.multicastInterface, "lo");
-  stream::StreamFaults expected;
-  expected.noPat = expected.noSdt = expected.swapPids = expected.continuityErrors = true;
-  expected.pcrInterval = 80ms;
-  expected.bitrateOffsetPercent = -10;
-  expected.stopAfter = 2000ms;
-  EXPECT_EQ(s.streamFaults, expected);
-  EXPECT_EQ(s.streamFaultEncoders, (std::vector<std::size_t>{1, 3}));
-  EXPECT_EQ(Parse({"--count", "2", "--stream-faults-on", "3"}).status, 2);
+  stream::StreamFaults every;
+  every.pcrInterval = 80ms;
+  stream::StreamFaults second = every;
+  second.noPat = true;
+  second.bitrateOffsetPercent = -10;
+  stream::StreamFaults third = every;
+  third.bitrateOffsetPercent = -10;
+  third.stopAfter = 2000ms;
+  stream::StreamFaults fourth = every;
+  fourth.noSdt = fourth.swapPids = fourth.continuityErrors = true;
+  EXPECT_EQ(s.StreamFaultsOf(1), every);
+  EXPECT_EQ(s.StreamFaultsOf(2), second);
+  EXPECT_EQ(s.StreamFaultsOf(3), third);
+  EXPECT_EQ(s.StreamFaultsOf(4), fourth);
+  for (const char* bad : {"3:no-pat", "0:no-pat", "x:no-pat", "no-pats", "no-pat=1", "pcr-gap", "pcr-gap=0",
+                          "pcr-gap=2.5", "bitrate-offset=-60", "stop-after=soon"}) {
+    const Parsed refused = Parse({"--count", "2", "--stream-fault", bad});
+    EXPECT_EQ(refused.status, 2) << bad;
+    EXPECT_NE(refused.err.find("--stream-fault " + std::string(bad) + ": "), std::string::npos) << refused.err;
+  }
 }
 
 TEST(SimulatorCommandLine, BadOptionsAreRefusedWithStatusTwoAndAMessage) {
