@@ -56,6 +56,7 @@ TEST_F(AuditTest, TheFleetsFindingsComeInADialogAndADoubleClickSelectsTheEncoder
   // 1 and 2 send to one group; 3 has two equal PIDs; 4 is unreachable; 5 has 1's device number.
   config::EncoderConfiguration second = fleet_->Encoder(1).Configuration();
   second.multicast_ip = fleet_->Encoder(0).Configuration().multicast_ip;
+  second.multicast_port = fleet_->Encoder(0).Configuration().multicast_port;
   fleet_->Encoder(1).SetConfiguration(second);
   config::EncoderConfiguration third = fleet_->Encoder(2).Configuration();
   third.pcr_pid = third.pmt_pid;
