@@ -70,5 +70,19 @@ TEST_F(StreamCheckTest, ReadsARecordFirstWarnsOfWhatDiffersThenTipsWhatASoundStr
   EXPECT_FALSE(frame_->IsBusy());
 }
 
+TEST_F(StreamCheckTest, AClosedWindowCutsTheCheckShortAndShowsNoBox) {
+  settings_.streamCheckDuration = std::chrono::milliseconds(120000);
+  OpenFrame();
+  config::EncoderConfiguration record = fleet_->Encoder(0).Configuration();
+  record.multicast_port = FreeUdpPort();
+  fleet_->Encoder(0).SetConfiguration(record);
+  app::DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
+  QTimer::singleShot(300, frame_.get(), [&] { frame_->close(); });
+  ChooseFromTree("checkStreamAction", node);
+  EXPECT_EQ(node->Entry().configurationRead, 1);
+  EXPECT_TRUE(boxes_.boxes.empty()) << boxes_.boxes.front().text.toStdString();
+  EXPECT_FALSE(frame_->isVisible()) << "the close waited for the check's end, then came";
+}
+
 }  // namespace
 }  // namespace kestrine::test
