@@ -129,7 +129,11 @@ void ConfigurationPage::ShowModelRows() {
 // ---- Commits ----------------------------------------------------------------------------------------
 
 void ConfigurationPage::ApplyPropertyEdit(int id, config::EncoderConfiguration* record) {
-  if (record == nullptr) return;
+  if (record == nullptr) {
+    // Nothing takes the value: the rows show again what they showed before it was typed.
+    ShowModelRows();
+    return;
+  }
   if (const config::PropertyItemRow* row = config::FindItemById(id)) {
     const config::EditOutcome outcome = model_.CommitTyped(id, ReadRow(*row), *record);
     if (outcome.result == config::EditResult::Refused) Warn(outcome.warning);

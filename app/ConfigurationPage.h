@@ -51,7 +51,7 @@ class ConfigurationPage final : public QWidget {
 
   // The commit of item `id` judged against `record`, which takes the value when it passes; a refused
   // value is warned about. The page then shows the record again either way. With no record (no
-  // encoder selected) nothing is stored and nothing is shown.
+  // encoder selected) nothing is stored and the rows show again what they showed before.
   void ApplyPropertyEdit(int id, config::EncoderConfiguration* record);
 
   [[nodiscard]] config::PageFlags& Flags() { return model_.Flags(); }

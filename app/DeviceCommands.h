@@ -1,24 +1,34 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <vector>
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include "app/ShellSettings.h"
 
 class QWidget;
 
+namespace kestrine::config {
+struct AuditFinding;
+}
+
 namespace kestrine::app {
 
+class CAuditDlg;
 class CDeviceTreeCtrl;
 class CMessageLogWnd;
 class ConfigurationPage;
 class DeviceNode;
+class EncoderListFiles;
 class GuiFeedback;
 class MessageBoxPresenter;
 
-// The device commands of the context menus, run on the selected node one at a time. While one runs the
+// The device commands of the context menus and the File menu's encoder lists, run one at a time. While one runs the
 // shell is busy: further commands and page commits are dropped, the status bar says what runs, and a
 // close of the window waits for the command's end.
 class DeviceCommands final : public QObject {
@@ -60,6 +70,10 @@ class DeviceCommands final : public QObject {
   void WriteConfiguration(DeviceNode& node);
   void StartStreaming(DeviceNode& node, bool start);
   void ReadDeviceMessages(DeviceNode& node);
+  void AuditEncoders();
+  void CheckStream(DeviceNode& node);
+  void ShowAuditFindings(const QStringList& addresses, const std::vector<config::AuditFinding>& findings);
+  void SelectEncoder(const QString& address);
   // The status bar says `activity`, with %1 the address the command works on.
   void ShowStatus(const QString& activity, const QString& address);
 
@@ -70,8 +84,10 @@ class DeviceCommands final : public QObject {
   QWidget& window_;
   MessageBoxPresenter* boxes_;
   std::unique_ptr<GuiFeedback> feedback_;
+  std::unique_ptr<EncoderListFiles> lists_;
+  QPointer<CAuditDlg> auditDialog_;  // the last audit's findings, while open
   bool busy_ = false;
-  bool closeRequested_ = false;
+  std::atomic<bool> closeRequested_{false};  // also asked by a stream check's thread
 };
 
 }  // namespace kestrine::app

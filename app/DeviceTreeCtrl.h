@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
 #include <QTreeWidget>
 
@@ -8,7 +10,8 @@
 namespace kestrine::app {
 
 // The list of known encoders, one node per address, and the context menu every device command starts
-// from. Commands always name the selected node, never the one under the pointer.
+// from. Commands always name the selected node; a right-click on a node selects it before the menu
+// opens, so that is the node under the pointer. While the list is empty it says where the commands are.
 class CDeviceTreeCtrl final : public QTreeWidget {
   Q_OBJECT
 
@@ -31,6 +34,9 @@ class CDeviceTreeCtrl final : public QTreeWidget {
   // Opens the context menu with its top-left corner at `globalPos` and dispatches the chosen command.
   void OpenContextMenu(const QPoint& globalPos);
 
+  // The grey line the empty list shows.
+  static constexpr const char* kEmptyListHint = "Right-click to search for encoders or add one";
+
  signals:
   // A node was selected (the record to show) or the selection went (null).
   void SelectionChangedTo(DeviceNode* node);
@@ -41,10 +47,16 @@ class CDeviceTreeCtrl final : public QTreeWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  void CreateCommandActions();
+  void EnableCommandActions();
   void OnSelectionChanged();
   [[nodiscard]] QPoint KeyboardMenuPoint() const;
+
+  std::vector<QAction*> commandActions_;  // the menu's items in its order, null for a separator; the tree's
+  bool menuOpen_ = false;
 };
 
 }  // namespace kestrine::app

@@ -7,6 +7,7 @@
 #include "app/DeviceTreeCtrl.h"
 #include "app/MessageBoxPresenter.h"
 #include "app/MessageLogWnd.h"
+#include "config/HumanText.h"
 #include "config/TextEncoding.h"
 
 namespace kestrine::app {
@@ -38,16 +39,27 @@ void GuiFeedback::ShowMessage(net::MessageStyle style, net::MessageOwner owner, 
   const StyleLook look = LookOf(style);
   // The main window is the tree's own window.
   QWidget* window = owner == net::MessageOwner::DeviceTree ? &tree_ : tree_.window();
+  // A box in the middle of an operation takes clicks: it shows the arrow, not the wait cursor.
+  if (waits_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
   boxes_->Show({window, FromUtf8(text), QString::fromLatin1(look.caption), look.icon});
+  if (waits_ > 0) QApplication::restoreOverrideCursor();
+}
+
+// A failure the system has no box for would pass unseen: the log keeps it, naming the encoder.
+void GuiFeedback::ExplainFailure(std::string_view detail) {
+  const QString reason = FromUtf8(config::HumanText(detail));
+  log_.AddLine(static_cast<int>(net::LogLineKind::ProgramNotice),
+               failureNotice_.isEmpty() ? reason : failureNotice_.arg(reason));
 }
 
 void GuiFeedback::ClearLog() { log_.Clear(); }
 
-// An encoder's messages are bytes in its own encoding (GB2312); our notices are our own text.
+// An encoder's messages are bytes in its own encoding (GB2312); our notices are our own text. A control
+// byte in either shows escaped, not as an empty box.
 void GuiFeedback::AddLogLine(std::string_view text, net::LogLineKind kind) {
-  const QString line = kind == net::LogLineKind::DeviceMessage ? FromUtf8(config::DecodeGb18030Lenient(text))
-                                                                : FromUtf8(text);
-  log_.AddLine(static_cast<int>(kind), line);
+  const std::string line =
+      kind == net::LogLineKind::DeviceMessage ? config::DecodeGb18030Lenient(text) : std::string(text);
+  log_.AddLine(static_cast<int>(kind), FromUtf8(config::HumanText(line)));
 }
 
 void GuiFeedback::EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) {
@@ -60,10 +72,22 @@ void GuiFeedback::RecordChanged(const config::EncoderConfiguration& entry) {
   if (node != nullptr && &node->Entry() == &entry) page_.RefreshPage(&entry);
 }
 
-void GuiFeedback::BeginWait() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void GuiFeedback::BeginWait() {
+  if (waits_++ > 0) return;
+  guard_.Begin();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-void GuiFeedback::EndWait() { QApplication::restoreOverrideCursor(); }
+void GuiFeedback::EndWait() {
+  if (waits_ == 0 || --waits_ > 0) return;
+  guard_.End();
+  QApplication::restoreOverrideCursor();
+}
 
-void GuiFeedback::KeepAlive() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+// Within a wait input is dropped, so it may leave the queue with everything else; outside one it stays
+// queued for the window's own loop.
+void GuiFeedback::KeepAlive() {
+  QCoreApplication::processEvents(guard_.IsActive() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
 
 }  // namespace kestrine::app

@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+#include <QString>
+
+#include "app/InputGuard.h"
 #include "net/OperatorFeedback.h"
 
 namespace kestrine::config {
@@ -17,18 +20,20 @@ class MessageBoxPresenter;
 
 // What an operation shows, shown by the desktop: modal boxes owned by the main window or the device
 // tree, the message log, the node images, the page and the wait cursor. Between the slices of every
-// wait the window repaints, but takes no user input, so it never looks hung and no second command can
-// start. Calls about one encoder name its record, which is mapped to the node owning it (a read may
-// change the record's address).
+// wait the window repaints, and input given meanwhile is dropped (not kept for later), so the window
+// never looks hung and nothing the operator did during the wait acts after it. Calls about one encoder
+// name its record, which is mapped to the node owning it (a read may change the record's address).
 class GuiFeedback final : public net::OperatorFeedback {
  public:
   GuiFeedback(CDeviceTreeCtrl& tree, CMessageLogWnd& log, ConfigurationPage& page, MessageBoxPresenter& boxes);
 
   void SetMessageBoxes(MessageBoxPresenter& boxes) { boxes_ = &boxes; }
+  // How the running command words a failure that has no box of its own: a program notice in the log,
+  // %1 the reason ("Configuration from 10.0.0.3 could not be read: %1"). Empty: the reason alone.
+  void SetFailureNotice(QString notice) { failureNotice_ = std::move(notice); }
 
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
-  // The desktop shows the system's own messages only, as it always has.
-  void ExplainFailure(std::string_view /*detail*/) override {}
+  void ExplainFailure(std::string_view detail) override;
   void ClearLog() override;
   void AddLogLine(std::string_view text, net::LogLineKind kind) override;
   void EncoderAnswered(const config::EncoderConfiguration& entry, bool answered) override;
@@ -42,6 +47,9 @@ class GuiFeedback final : public net::OperatorFeedback {
   CMessageLogWnd& log_;
   ConfigurationPage& page_;
   MessageBoxPresenter* boxes_;
+  InputGuard guard_;
+  QString failureNotice_;
+  int waits_ = 0;  // nested BeginWait calls not yet ended
 };
 
 }  // namespace kestrine::app

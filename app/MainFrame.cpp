@@ -112,6 +112,10 @@ void CMainFrame::OnFrameCommand(int id) {
   commands_->ApplyPropertyEdit(id);
   switch (id) {
     case ID_APP_EXIT: close(); break;
+    case ID_OPEN_ENCODER_LIST:
+    case ID_SAVE_ENCODER_LIST:
+      commands_->Run(id);
+      break;
     case ID_APP_ABOUT: {
       CAboutDlg about(this);
       about.exec();

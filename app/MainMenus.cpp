@@ -30,7 +30,12 @@ constexpr int kSeparatorId = -1;
 constexpr MenuItem kSeparator{kSeparatorId, nullptr, nullptr, nullptr};
 
 const std::array<Popup, 4> kMainMenu{{
-    {"&File(&F)", "fileMenu", {{{ID_APP_EXIT, "&Quit(&X)", "Quit the application", "quitAction"}}}},
+    {"&File(&F)",
+     "fileMenu",
+     {{{ID_OPEN_ENCODER_LIST, "Open Encoder List…", "Add the encoders a list file names", "openEncoderListAction"},
+       {ID_SAVE_ENCODER_LIST, "Save Encoder List…", "Save the listed encoders to a file", "saveEncoderListAction"},
+       kSeparator,
+       {ID_APP_EXIT, "&Quit(&X)", "Quit the application", "quitAction"}}}},
     {"Edit(&E)",
      "editMenu",
      {{{ID_EDIT_UNDO, "Undo(&U)\tCtrl+Z", "Undo the last action", "undoAction"},
@@ -71,10 +76,10 @@ bool IsUnhandled(int id) {
 QAction* MenuAction(QMainWindow& frame, const MenuItem& item) {
   QAction* action = FindCommandAction(frame, item.id);
   if (action == nullptr) {
-    action = new QAction(QString::fromLatin1(item.text), &frame);
+    action = new QAction(QString::fromUtf8(item.text), &frame);
     action->setData(item.id);
   } else {
-    action->setText(QString::fromLatin1(item.text));
+    action->setText(QString::fromUtf8(item.text));
   }
   action->setObjectName(item.objectName);
   action->setStatusTip(QString::fromLatin1(item.prompt));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,8 @@ struct ShellSettings {
   // None: the documents are not kept.
   std::optional<std::filesystem::path> documentFolder;
   std::function<std::optional<std::uint32_t>()> proposeBroadcast;
+  // How long "Check Stream" listens to a stream.
+  std::chrono::milliseconds streamCheckDuration{5000};
 
   // The program's own: default ports and waits, the working directory, this host's address.
   [[nodiscard]] static ShellSettings ForProgram();

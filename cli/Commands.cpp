@@ -10,11 +10,11 @@
 #include "cli/ConsoleFeedback.h"
 #include "cli/EncoderEdit.h"
 #include "cli/FleetCommand.h"
-#include "cli/HumanText.h"
 #include "cli/JsonOutput.h"
 #include "cli/OptionFiles.h"
 #include "cli/RecordPrinter.h"
 #include "config/EncoderConfiguration.h"
+#include "config/HumanText.h"
 #include "net/DeviceOperations.h"
 #include "net/Discovery.h"
 #include "platform/FileReplace.h"
@@ -91,7 +91,7 @@ std::vector<Target> CollectTargets(const GlobalOptions& options, const std::vect
   for (const std::string& text : given) named.push_back(ParseTarget(text));
   if (options.targetsFile) {
     const std::string& path = *options.targetsFile;
-    for (const ListedAddress& listed : ListedAddresses(ReadOptionFile(path, kTargetsFileLimit))) {
+    for (const config::ListedAddress& listed : config::ListedAddresses(ReadOptionFile(path, kTargetsFileLimit))) {
       try {
         named.push_back(ParseTarget(listed.text));
       } catch (const UsageError& e) {
@@ -128,7 +128,7 @@ int RunDiscover(const GlobalOptions& options, std::uint32_t broadcast, Streams s
         if (options.json) {
           found.push_back(Json{{"address", address}});
         } else {
-          streams.out << HumanText(address) << '\n' << std::flush;
+          streams.out << config::HumanText(address) << '\n' << std::flush;
         }
       });
   for (const JobOutput::Line& line : output.lines) {
@@ -187,7 +187,7 @@ int RunRead(const GlobalOptions& options, const Target& target, const std::optio
     const platform::WriteThroughResult placed = PlaceDocument(*outputFile, *document, reason);
     if (placed == platform::WriteThroughResult::Failed) {
       const std::string error = "Cannot write " + *outputFile + ": " + reason.message();
-      streams.err << "Cannot write " << HumanText(*outputFile) << ": " << reason.message() << '\n';
+      streams.err << "Cannot write " << config::HumanText(*outputFile) << ": " << reason.message() << '\n';
       if (options.json) streams.out << FormatJson(EncoderEntry(target.text, false, error));
       return kExitFailed;
     }

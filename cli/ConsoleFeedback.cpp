@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "cli/HumanText.h"
+#include "config/HumanText.h"
 
 namespace kestrine::cli {
 
@@ -11,7 +11,7 @@ void JobOutput::Print(Stream stream, std::string_view prefix, std::string_view t
   // and any other control byte (an encoder's text passes here too) is shown escaped.
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   std::string line(prefix);
-  line += HumanText(text);
+  line += config::HumanText(text);
   lines.push_back({stream, std::move(line)});
   if (stream != Stream::Err) return;
   if (!errorText.empty()) errorText += '\n';

@@ -13,7 +13,6 @@
 #include "cli/ApplyCommand.h"
 #include "cli/AuditCommand.h"
 #include "cli/Commands.h"
-#include "cli/FleetRunner.h"
 #include "cli/PasswordSource.h"
 #include "cli/ProbeCommand.h"
 #include "cli/SetCommand.h"

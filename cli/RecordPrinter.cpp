@@ -1,7 +1,7 @@
 #include "cli/RecordPrinter.h"
 
-#include "cli/HumanText.h"
 #include "config/EncoderConfiguration.h"
+#include "config/HumanText.h"
 #include "config/RecordFields.h"
 
 namespace kestrine::cli {
@@ -15,7 +15,7 @@ std::string FormatRecordLines(const config::EncoderConfiguration& record, bool s
   for (const config::RecordField& field : config::RecordFields()) {
     const bool masked = IsPasswordField(field) && !showPasswords;
     const std::string value = masked ? std::string(kMaskedPassword) : config::FormatFieldValue(field, record);
-    out.append(field.name).append("=").append(HumanText(value)).append("\n");
+    out.append(field.name).append("=").append(config::HumanText(value)).append("\n");
   }
   return out;
 }

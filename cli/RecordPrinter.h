@@ -18,7 +18,7 @@ inline constexpr std::string_view kMaskedPassword = "********";
 
 // One "field=value" line per record field, in record order: numbers in
 // decimal, addresses dotted, texts as stored (bytes unchanged) but for control
-// bytes, shown escaped (HumanText), so a text never adds a line; the passwords
+// bytes, shown escaped (config::HumanText), so a text never adds a line; the passwords
 // masked unless shown.
 [[nodiscard]] std::string FormatRecordLines(const config::EncoderConfiguration& record, bool showPasswords = false);
 

@@ -1,6 +1,7 @@
 #include "config/ConfigurationPageModel.h"
 
 #include "config/EncoderConfiguration.h"
+#include "config/HumanText.h"
 #include "config/PropertyItemTable.h"
 #include "config/RecordFields.h"
 #include "config/TextEncoding.h"
@@ -56,7 +57,8 @@ RowDisplay ConfigurationPageModel::RecordRow(const PropertyItemRow& row, const E
     case ItemKind::Number: {
       std::string text = ItemText(row, record, flags_);
       if (ShowsRecordText(row)) {
-        display.text = DecodeGb18030Lenient(text);
+        // A control byte would be drawn as an empty box; it shows escaped, as the command line prints it.
+        display.text = HumanText(DecodeGb18030Lenient(text));
         shownBytes = std::move(text);
       } else {
         display.text = std::move(text);

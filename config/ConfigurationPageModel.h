@@ -17,7 +17,8 @@ struct PropertyItemRow;
 
 // What one row of the configuration page shows.
 struct RowDisplay {
-  std::string text{};  // edit and static rows, UTF-8 (record texts decoded); empty for combos and addresses
+  std::string text{};  // edit and static rows, UTF-8 (record texts decoded, control bytes escaped); empty for
+                       // combos and addresses
   int position = -1;  // combos: the selected entry, -1 for none
   std::span<const std::string_view> options{};  // combos: the entries the list holds
   std::uint32_t hostAddress = 0;                 // address rows: host order, first octet high

@@ -55,14 +55,15 @@ bool IsPasswordError(const ResultText& text) {
 std::string SilentFailureText(const ConfigurationFetch& fetch) {
   switch (fetch.failure) {
     case ReadFailure::WrongCommand:
-      return "Configuration reply is not an answer to the configuration request";
+      return "the reply is no answer to the configuration request";
     case ReadFailure::NoLength:
-      return "Configuration reply ended before its length";
+      return "the reply ends before its length";
     case ReadFailure::BadLength:
-      return "Configuration length " + std::to_string(fetch.length) + " is outside 0.." +
+      return "the document length " + std::to_string(fetch.length) + " is outside 0.." +
              std::to_string(kMaxDocumentLength);
     case ReadFailure::IncompleteBody:
-      return "Configuration reply ended before its " + std::to_string(fetch.length) + " bytes";
+      return "the document ends after " + std::to_string(fetch.received) + " of " + std::to_string(fetch.length) +
+             " bytes";
     case ReadFailure::None:
     case ReadFailure::Connection:
     case ReadFailure::NoCommand:
@@ -200,7 +201,8 @@ ConfigurationFetch DeviceOperations::ReceiveConfigurationDocument(std::uint32_t 
     return fetch;
   }
   fetch.document.assign(static_cast<std::size_t>(fetch.length), '\0');
-  if (connection.ReceiveBody(Writable(fetch.document), fetch.document.size()) != fetch.document.size()) {
+  fetch.received = connection.ReceiveBody(Writable(fetch.document), fetch.document.size());
+  if (fetch.received != fetch.document.size()) {
     fetch.document.clear();
     fetch.failure = ReadFailure::IncompleteBody;
   }

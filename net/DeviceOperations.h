@@ -38,9 +38,10 @@ inline constexpr std::string_view kSentDocumentFile = "out.xml";
 // Before the path of a document file that could not be written.
 inline constexpr std::string_view kDocumentNotKept = "Could not write ";
 
-// Failures the desktop passes over in silence, explained (OperatorFeedback::ExplainFailure).
-inline constexpr std::string_view kDocumentRefused = "Configuration document not accepted";
-inline constexpr std::string_view kStreamCommandNotSent = "TS -> IP command could not be sent";
+// Failures with no message box of their own, explained (OperatorFeedback::ExplainFailure). Each is a
+// reason, to follow the encoder's address or a notice that names it.
+inline constexpr std::string_view kDocumentRefused = "the document was not accepted";
+inline constexpr std::string_view kStreamCommandNotSent = "the TS -> IP command could not be sent";
 
 // Why a read of the configuration document ended without a document. Only the
 // connection stages and a missing command word have a message of their own.
@@ -49,6 +50,7 @@ enum class ReadFailure { None, Connection, NoCommand, WrongCommand, NoLength, Ba
 struct ConfigurationFetch {
   ReadFailure failure = ReadFailure::None;
   std::int32_t length = 0;  // the reply's len field, once it came
+  std::size_t received = 0;  // how many of the body's bytes came
   std::string document;     // the body exactly as received
 };
 

@@ -6,7 +6,7 @@
 # Runs apt-get as root directly, or through sudo for an ordinary user.
 set -eu
 
-packages="g++ cmake ninja-build pkg-config qt6-base-dev libtinyxml-dev libcli11-dev \
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-private-dev libtinyxml-dev libcli11-dev \
 libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libxml2-utils fonts-dejavu-core libdvbpsi-dev ffmpeg \
 prometheus-cpp-dev libcivetweb-dev prometheus ansible-core $*"
 

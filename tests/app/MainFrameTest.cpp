@@ -1,12 +1,16 @@
 #include "ShellFixture.h"
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -20,6 +24,7 @@
 #include "app/ModalMessageBoxes.h"
 #include "app/PaneSplitter.h"
 #include "app/SearchDeviceDlg.h"
+#include "config/EncoderList.h"
 #include "platform/Ipv4Text.h"
 #include "property_tree/IPAddressCtrl.h"
 
@@ -140,6 +145,51 @@ TEST_F(MainFrameTest, AddressDialogsRefuseZeroAndCancelDoesNothing) {
   });
   EXPECT_TRUE(script_.Done());
   EXPECT_EQ(frame_->DeviceTree().NodeCount(), 0);
+}
+
+TEST_F(MainFrameTest, EncoderListsOpenAndSaveFromTheFileMenuAboveQuit) {
+  QStringList fileMenu;
+  for (const QAction* action : frame_->findChild<QMenu*>("fileMenu")->actions()) fileMenu << action->text();
+  EXPECT_EQ(fileMenu, QStringList({"Open Encoder List…", "Save Encoder List…", "", "&Quit(&X)"}));
+
+  app::CDeviceTreeCtrl& tree = frame_->DeviceTree();
+  app::DeviceNode* listed = tree.AddDevice("10.0.0.2");
+  listed->SetImage(0);
+  const std::filesystem::path list = folder_ / "site.txt";
+  std::ofstream(list) << "# site A\n10.0.0.1\n\n10.0.0.2  # listed already\n10.0.0.x\n10.0.0.1\nstudio\n10.0.0.3\n";
+  const auto chooseInDialog = [this](const std::filesystem::path& path) {
+    script_.OnModal([path](QDialog& dialog) {
+      // The file's name in the dialog's name field (pasted: typed, the completer would take the Enter), then Enter.
+      auto* name = dynamic_cast<QFileDialog&>(dialog).findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(name, nullptr);
+      name->setText(QString::fromStdString(path.string()));
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+  };
+  chooseInDialog(list);
+  frame_->Action(app::ID_OPEN_ENCODER_LIST)->trigger();
+  ASSERT_TRUE(script_.Done());
+  QStringList nodes;
+  for (int i = 0; i < tree.NodeCount(); ++i) nodes << tree.NodeAt(i)->AddressText();
+  EXPECT_EQ(nodes, QStringList({"10.0.0.2", "10.0.0.1", "10.0.0.3"}));
+  EXPECT_EQ(listed->Image(), 0) << "an address already listed is left as it is";
+  ASSERT_EQ(boxes_.boxes.size(), 1u) << "bad lines are named once";
+  EXPECT_EQ(
+      boxes_.boxes[0].text,
+      "These lines of site.txt are not encoder addresses (a.b.c.d) and were left out:\nline 5: 10.0.0.x\nline 7: studio");
+  EXPECT_EQ(boxes_.boxes[0].caption, "Warning");
+
+  // Saved, the list reads back in the tree's order, as the command line's --targets reads it.
+  const std::filesystem::path saved = folder_ / "saved.txt";
+  chooseInDialog(saved);
+  frame_->Action(app::ID_SAVE_ENCODER_LIST)->trigger();
+  ASSERT_TRUE(script_.Done());
+  std::stringstream content;
+  content << std::ifstream(saved).rdbuf();
+  std::vector<std::string> read;
+  for (const config::ListedAddress& entry : config::ListedAddresses(content.str())) read.push_back(entry.text);
+  EXPECT_EQ(read, (std::vector<std::string>{"10.0.0.2", "10.0.0.1", "10.0.0.3"}));
+  EXPECT_EQ(boxes_.boxes.size(), 1u);
 }
 
 TEST(DeviceTreeTest, OneNodePerAddressTextEachOwningItsRecordUntilDeleted) {

@@ -161,12 +161,22 @@ TEST_F(PageEditing, TheCurrentPasswordUnlocksBothPasswordRows) {
   EXPECT_TRUE(request.newPasswordGiven);
 }
 
-TEST_F(PageEditing, WithNoEncoderSelectedACommitStoresNothingAndLeavesThePageAsTyped) {
+TEST_F(PageEditing, WithNoEncoderSelectedACommitStoresNothingAndTheRowShowsWhatItShowed) {
   selected_ = nullptr;
   TypeInto(id::kDeviceNumber, QStringLiteral("55"));
   EXPECT_EQ(commands_, std::vector<int>{id::kDeviceNumber});
   EXPECT_EQ(record_.sequence_number, 7);
-  EXPECT_EQ(EditText(id::kDeviceNumber), "55");
+  EXPECT_EQ(EditText(id::kDeviceNumber), "7") << "a value stored nowhere must not stay on screen";
+  EXPECT_TRUE(warnings_.empty());
+}
+
+TEST_F(PageEditing, ControlBytesInAnEncoderTextShowEscapedAndAnUntouchedCommitKeepsThem) {
+  config::StoreText(record_.prg_name, "Cam\x1b[2JOne\tTwo");
+  Page().RefreshPage(&record_);
+  EXPECT_EQ(EditText(id::kServiceName), R"(Cam\x1b[2JOne\tTwo)");
+
+  TypeInto(id::kServiceName, EditText(id::kServiceName));
+  EXPECT_EQ(config::TextOf(record_.prg_name), "Cam\x1b[2JOne\tTwo") << "the encoder's bytes go back unchanged";
   EXPECT_TRUE(warnings_.empty());
 }
 

@@ -94,9 +94,13 @@ TEST_F(RunThroughTest, EveryCommandFromTheMenusAgainstASimulatedFleet) {
   EXPECT_EQ(frame_->MessageLog().LineCount(), 0);
   Select(*node);
 
-  // The selection decides, not the node under the pointer.
+  // A right-click selects the node under the pointer, and the command acts on it.
   const std::size_t readsBefore = fleet_->Encoder(0).RequestCount(net::CMD_GETXML);
   ChooseFromTree("startTsIpAction", NodeFor(0));
+  EXPECT_EQ(frame_->DeviceTree().SelectedNode(), NodeFor(0));
+  EXPECT_TRUE(Eventually([&] { return fleet_->Encoder(0).IsStreaming(); }));
+  EXPECT_FALSE(third.IsStreaming());
+  ChooseFromTree("startTsIpAction", node);
   EXPECT_TRUE(Eventually([&] { return third.IsStreaming(); }));
   ChooseFromTree("stopTsIpAction", node);
   EXPECT_TRUE(Eventually([&] { return !third.IsStreaming(); }));
@@ -188,10 +192,7 @@ class OperationTest : public ShellTest {};
 
 TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDelay) {
   settings_.network.timings.exchangeDelay = std::chrono::milliseconds(3000);
-  frame_ = std::make_unique<app::CMainFrame>(settings_);
-  frame_->SetMessageBoxes(boxes_);
-  frame_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  OpenFrame();
   DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
   Select(*node);
 
@@ -225,10 +226,7 @@ TEST_F(OperationTest, TheWindowKeepsTurningDuringAReadWithTheDefaultExchangeDela
 
 TEST_F(OperationTest, NoSecondCommandStartsWhileOneRuns) {
   settings_.network.timings.exchangeDelay = std::chrono::milliseconds(300);
-  frame_ = std::make_unique<app::CMainFrame>(settings_);
-  frame_->SetMessageBoxes(boxes_);
-  frame_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  OpenFrame();
   DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(fleet_->Encoder(0).AddressText()));
   Select(*node);
 
@@ -249,6 +247,36 @@ TEST_F(OperationTest, NoSecondCommandStartsWhileOneRuns) {
   EXPECT_EQ(fleet_->Encoder(0).RequestCount(net::CMD_GETXML), 1u);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_FALSE(frame_->isVisible()) << "a close asked for mid-read happens once the read is over";
+}
+
+TEST_F(OperationTest, AReadThatFailsAfterTheCheckSaysWhyInTheLogAndTheNodeStaysGreen) {
+  sim::SimulatedEncoder encoder = fleet_->Encoder(0);
+  encoder.SetMessageRing(0, {"ready", "", "", "", "", "", "", "", "", ""});
+  DeviceNode* node = frame_->DeviceTree().AddDevice(QString::fromStdString(encoder.AddressText()));
+  const std::size_t length = encoder.ConfigurationDocument().size();
+  sim::ReplyFaults cut;
+  cut.closeAfterBytes = 8 + 812;  // the header and 812 bytes of the document
+  encoder.SetReplyFaults(net::CMD_GETXML, cut);
+
+  ChooseFromTree("readConfigurationAction", node);
+  EXPECT_EQ(boxes_.boxes.size(), 0u) << boxes_.Texts().join("|").toStdString();
+  EXPECT_EQ(node->Image(), 0) << "the encoder answered the check";
+  EXPECT_EQ(node->Entry().configurationRead, 0);
+  EXPECT_EQ(
+      LogTopFirst(frame_->MessageLog()),
+      QStringList({QString("Configuration from 127.0.0.1 could not be read: the document ends after 812 of %1 bytes")
+                       .arg(length),
+                   "ready"}));
+  EXPECT_EQ(frame_->MessageLog().LineKind(0), 1);
+
+  sim::ReplyFaults refused;
+  refused.rawReply = net::EncodeConfigurationReply("<other/>");
+  encoder.SetReplyFaults(net::CMD_GETXML, refused);
+  ChooseFromTree("readConfigurationAction", node);
+  ASSERT_GE(frame_->MessageLog().LineCount(), 1);
+  EXPECT_EQ(frame_->MessageLog().LineText(0),
+            "Configuration from 127.0.0.1 could not be read: the document was not accepted");
+  EXPECT_EQ(node->Image(), 0);
 }
 
 }  // namespace

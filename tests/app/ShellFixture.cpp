@@ -56,7 +56,10 @@ void UiScript::Poll() {
 }
 
 void Choose(QMenu& menu, const char* actionObjectName) {
-  QAction* action = menu.findChild<QAction*>(actionObjectName);
+  QAction* action = nullptr;
+  for (QAction* item : menu.actions()) {
+    if (item->objectName() == actionObjectName) action = item;
+  }
   ASSERT_NE(action, nullptr) << actionObjectName;
   ASSERT_TRUE(action->isEnabled()) << actionObjectName;
   menu.setActiveAction(action);
@@ -94,12 +97,16 @@ void ShellTest::SetUp() {
   settings_.network.timings = ShortTimings();
   settings_.documentFolder = folder_;
   settings_.proposeBroadcast = [] { return std::optional<std::uint32_t>(0x7FFFFFFFu); };  // 127.255.255.255
+  OpenFrame();
+}
+
+void ShellTest::OpenFrame() {
   frame_ = std::make_unique<app::CMainFrame>(settings_);
   frame_->SetMessageBoxes(boxes_);
   frame_->setGeometry(0, 0, 1200, 860);
   frame_->show();
   frame_->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame_.get()));
 }
 
 void ShellTest::TearDown() {

@@ -80,6 +80,8 @@ class ShellTest : public ::testing::Test {
   explicit ShellTest(std::size_t fleetSize = 1) : fleetSize_(fleetSize) {}
   void SetUp() override;
   void TearDown() override;
+  // A main window on settings_, shown, active and recording its boxes (SetUp opens the first one).
+  void OpenFrame();
 
   // Opens the device tree's context menu over `node` (or empty space) and chooses the item; `inDialog`
   // then acts in the dialog the command opens.

@@ -11,8 +11,11 @@
 #include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "cli/Commands.h"
+#include "cli/ConsoleFeedback.h"
+#include "cli/FleetCommand.h"
 #include "cli/Kestrinectl.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
@@ -35,6 +38,28 @@ constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 using Result = test::CommandResult;
 
 bool Lists(const json& array, const json& value) { return std::find(array.begin(), array.end(), value) != array.end(); }
+
+// Each job's lines come whole, in the order the encoders were given, whatever order the jobs end in.
+TEST(FleetCommandOutput, EachJobsLinesInTheOrderGivenAndAThrowingJobFailsAlone) {
+  GlobalOptions options;
+  const std::vector<Target> targets{ParseTarget("10.0.0.1"), ParseTarget("10.0.0.2"), ParseTarget("10.0.0.3")};
+  std::ostringstream out;
+  std::ostringstream err;
+  const FleetRun run =
+      RunEncoderJobs(options, targets,
+                     [](std::size_t index, JobOutput& output, Json&) {
+                       std::this_thread::sleep_for(std::chrono::milliseconds(10 * (3 - static_cast<int>(index))));
+                       if (index == 1) throw std::runtime_error("boom");
+                       output.Print(Stream::Out, "", "job " + std::to_string(index));
+                       output.Print(Stream::Err, "", "said\n");
+                       return true;
+                     },
+                     {out, err});
+  EXPECT_FALSE(run.ok);
+  EXPECT_EQ(out.str(), "job 0\njob 2\n");
+  EXPECT_EQ(err.str(), "said\nboom\nsaid\n");  // a text's own line feed is not doubled
+  EXPECT_EQ(run.entries[1]["error"], "boom");
+}
 
 class FleetCommands : public ::testing::Test {
  protected:

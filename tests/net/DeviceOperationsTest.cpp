@@ -224,9 +224,9 @@ TEST_F(ReadConfiguration, EveryFailedReadIsSaidOnce) {
   const std::vector<std::pair<sim::ReplyFaults, std::string>> cases{
       {withFaults([](sim::ReplyFaults& f) { f.silent = true; }), std::string(kReadConfigurationFailed)},
       {withFaults([](sim::ReplyFaults& f) { f.cmd = CMD_GET_MESSAGE; }),
-       "Configuration reply is not an answer to the configuration request"},
-      {withFaults([](sim::ReplyFaults& f) { f.length = 10000; }), "Configuration length 10000 is outside 0..9999"},
-      {withFaults([](sim::ReplyFaults& f) { f.closeAfterBytes = 20; }), "Configuration reply ended before its"},
+       "the reply is no answer to the configuration request"},
+      {withFaults([](sim::ReplyFaults& f) { f.length = 10000; }), "the document length 10000 is outside 0..9999"},
+      {withFaults([](sim::ReplyFaults& f) { f.closeAfterBytes = 20; }), "the document ends after 12 of "},
       {withFaults([](sim::ReplyFaults& f) { f.rawReply = EncodeConfigurationReply("<other/>"); }),
        std::string(kDocumentRefused)},
   };

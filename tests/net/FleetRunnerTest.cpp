@@ -1,31 +1,30 @@
-#include "cli/FleetRunner.h"
+#include "net/FleetRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "cli/ConsoleFeedback.h"
 #include "config/ConfigurationDocument.h"
 #include "config/EncoderConfiguration.h"
 #include "platform/OpenFileLimit.h"
 #include "support/Eventually.h"
 
-namespace kestrine::cli {
+namespace kestrine::net {
 namespace {
 
-TEST(FleetRunner, PrintsInTheOrderGivenWhateverOrderJobsFinishIn) {
+TEST(FleetRunner, ReportsInTheOrderGivenWhateverOrderJobsFinishIn) {
   std::atomic<int> running{0};
   std::atomic<int> mostAtOnce{0};
   std::atomic<bool> secondStarted{false};
-  std::ostringstream out;
-  std::ostringstream err;
+  std::vector<std::size_t> reported;
   const FleetRunner runner(4);
-  const bool ok = runner.Run(
+  runner.Run(
       8,
-      [&](std::size_t index, JobOutput& output) {
+      [&](std::size_t index) {
         const int now = ++running;
         for (int seen = mostAtOnce; now > seen && !mostAtOnce.compare_exchange_weak(seen, now);) {
         }
@@ -36,63 +35,43 @@ TEST(FleetRunner, PrintsInTheOrderGivenWhateverOrderJobsFinishIn) {
         }
         // Later jobs finish first.
         std::this_thread::sleep_for(std::chrono::milliseconds(5 * (8 - static_cast<int>(index))));
-        output.Print(Stream::Out, "", "job " + std::to_string(index));
-        if (index == 5) output.Print(Stream::Err, "", "five failed\n");
         --running;
-        return index != 5;
       },
-      out, err);
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(out.str(), "job 0\njob 1\njob 2\njob 3\njob 4\njob 5\njob 6\njob 7\n");
-  EXPECT_EQ(err.str(), "five failed\n");  // the text's own line feed is not doubled
+      [&](std::size_t index) { reported.push_back(index); });
+  EXPECT_EQ(reported, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7}));
   EXPECT_LE(mostAtOnce.load(), 4);
 }
 
 TEST(FleetRunner, AWorkerReadsTheDeepestDocumentAReplyCanHold) {
   std::string deepest;
   for (std::size_t level = 0; level < config::kMaxDocumentBytes / 3; ++level) deepest += "<a>";
-  std::ostringstream out;
-  std::ostringstream err;
+  bool refused = false;
   const FleetRunner runner(1);
-  EXPECT_TRUE(runner.Run(
-      1,
-      [&](std::size_t, JobOutput&) {
-        config::EncoderConfiguration record;
-        return config::LoadConfigurationDocument(deepest, record) == 0;  // unclosed: parsed to the bottom, refused
-      },
-      out, err));
+  runner.Run(1, [&](std::size_t) {
+    config::EncoderConfiguration record;
+    refused = config::LoadConfigurationDocument(deepest, record) == 0;  // unclosed: parsed to the bottom, refused
+  });
+  EXPECT_TRUE(refused);
 }
 
-TEST(FleetRunner, AJobThatThrowsFailsAloneAndNothingIsEmpty) {
-  std::ostringstream out;
-  std::ostringstream err;
+TEST(FleetRunner, AJobThatThrowsLetsTheOthersRunAndIsThrownAtTheEnd) {
   const FleetRunner runner(2);
-  EXPECT_TRUE(runner.Run(0, [](std::size_t, JobOutput&) { return false; }, out, err));
-  EXPECT_FALSE(runner.Run(
-      2,
-      [](std::size_t index, JobOutput& output) {
-        if (index == 0) throw std::runtime_error("boom");
-        output.Print(Stream::Out, "", "fine");
-        return true;
-      },
-      out, err));
-  EXPECT_EQ(out.str(), "fine\n");
-  EXPECT_EQ(err.str(), "boom\n");
+  runner.Run(0, [](std::size_t) { FAIL() << "no job to run"; });
+  std::atomic<int> ran{0};
+  EXPECT_THROW(runner.Run(4,
+                          [&](std::size_t index) {
+                            if (index == 0) throw std::runtime_error("boom");
+                            ++ran;
+                          }),
+               std::runtime_error);
+  EXPECT_EQ(ran.load(), 3);
 }
 
-TEST(FleetRunner, WithoutThreadsEveryJobStillRunsAndPrintsInOrder) {
-  std::ostringstream out;
-  std::ostringstream err;
+TEST(FleetRunner, WithoutThreadsEveryJobStillRunsInOrder) {
+  std::vector<std::size_t> ran;
   const FleetRunner runner(1000, std::size_t{1} << 50);  // a stack no address space holds: no thread starts
-  const bool ok = runner.Run(
-      5,
-      [](std::size_t index, JobOutput& output) {
-        output.Print(Stream::Out, "", "job " + std::to_string(index));
-        return index != 3;
-      },
-      out, err);
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(out.str(), "job 0\njob 1\njob 2\njob 3\njob 4\n");
+  runner.Run(5, [&](std::size_t index) { ran.push_back(index); });
+  EXPECT_EQ(ran, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
 }
 
 TEST(FleetRunner, ByDefaultEveryEncoderIsWorkedOnAtOnceUpToTheOpenFileLimit) {
@@ -109,17 +88,14 @@ TEST(FleetRunner, ByDefaultEveryEncoderIsWorkedOnAtOnceUpToTheOpenFileLimit) {
   // Every job waits until all have started: it ends only if all run at once, on small stacks.
   constexpr std::size_t kEncoders = 300;
   std::atomic<std::size_t> started{0};
-  std::ostringstream out;
-  std::ostringstream err;
+  std::atomic<std::size_t> sawAll{0};
   const FleetRunner runner(ChooseConcurrency(std::nullopt, kEncoders, platform::RaiseOpenFileLimit()).jobs);
-  EXPECT_TRUE(runner.Run(
-      kEncoders,
-      [&](std::size_t, JobOutput&) {
-        ++started;
-        return test::Eventually([&] { return started.load() == kEncoders; });
-      },
-      out, err));
+  runner.Run(kEncoders, [&](std::size_t) {
+    ++started;
+    if (test::Eventually([&] { return started.load() == kEncoders; })) ++sawAll;
+  });
+  EXPECT_EQ(sawAll.load(), kEncoders);
 }
 
 }  // namespace
-}  // namespace kestrine::cli
+}  // namespace kestrine::net

@@ -1,8 +1,8 @@
-#include "cli/HumanText.h"
+#include "config/HumanText.h"
 
 #include <array>
 
-namespace kestrine::cli {
+namespace kestrine::config {
 
 std::string HumanText(std::string_view bytes) {
   static constexpr std::array<char, 16> kHexDigits{'0', '1', '2', '3', '4', '5', '6', '7',
@@ -28,4 +28,4 @@ std::string HumanText(std::string_view bytes) {
   return out;
 }
 
-}  // namespace kestrine::cli
+}  // namespace kestrine::config
