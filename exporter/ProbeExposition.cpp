@@ -19,40 +19,40 @@
 namespace kestrine::exporter {
 namespace {
 
-struct MetricSpec {
+struct MetricFamily {
   std::string_view name;
   std::string_view help;
 };
 
-constexpr MetricSpec kUp{"kestrine_up", "1 when the encoder answered with a configuration document it accepted"};
-constexpr MetricSpec kDuration{"kestrine_probe_duration_seconds", "How long the probe took"};
-constexpr MetricSpec kFailure{"kestrine_probe_failure_info", "A step of the probe that failed, and why"};
-constexpr MetricSpec kEncoderInfo{"kestrine_encoder_info",
+constexpr MetricFamily kUp{"kestrine_up", "1 when the encoder answered with a configuration document it accepted"};
+constexpr MetricFamily kDuration{"kestrine_probe_duration_seconds", "How long the probe took"};
+constexpr MetricFamily kFailure{"kestrine_probe_failure_info", "A step of the probe that failed, and why"};
+constexpr MetricFamily kEncoderInfo{"kestrine_encoder_info",
                                   "The encoder's version, device number, service and provider name"};
-constexpr MetricSpec kDestination{"kestrine_config_destination_info",
+constexpr MetricFamily kDestination{"kestrine_config_destination_info",
                                   "Where the encoder is configured to send its transport stream"};
-constexpr MetricSpec kBaselineLoaded{"kestrine_config_baseline_loaded",
+constexpr MetricFamily kBaselineLoaded{"kestrine_config_baseline_loaded",
                                      "1 when the encoder's saved baseline configuration could be read"};
-constexpr MetricSpec kDrift{"kestrine_config_drift",
+constexpr MetricFamily kDrift{"kestrine_config_drift",
                             "1 when a setting differs from the saved baseline, judged as kestrinectl apply judges"};
-constexpr MetricSpec kSettingDrift{"kestrine_config_setting_drift",
+constexpr MetricFamily kSettingDrift{"kestrine_config_setting_drift",
                                    "A setting whose value differs from the saved baseline"};
-constexpr MetricSpec kStreamReceived{"kestrine_stream_received",
+constexpr MetricFamily kStreamReceived{"kestrine_stream_received",
                                      "1 when the configured stream arrived within the probe window"};
-constexpr MetricSpec kStreamWindow{"kestrine_stream_window_seconds", "How long the stream was received"};
-constexpr MetricSpec kStreamBitrate{"kestrine_stream_bitrate_bytes_per_second",
+constexpr MetricFamily kStreamWindow{"kestrine_stream_window_seconds", "How long the stream was received"};
+constexpr MetricFamily kStreamBitrate{"kestrine_stream_bitrate_bytes_per_second",
                                     "The transport stream's rate measured from its PCRs"};
-constexpr MetricSpec kStreamVideo{"kestrine_stream_video_bitrate_bytes_per_second",
+constexpr MetricFamily kStreamVideo{"kestrine_stream_video_bitrate_bytes_per_second",
                                   "The video elementary stream's measured rate"};
-constexpr MetricSpec kStreamAudio{"kestrine_stream_audio_bitrate_bytes_per_second",
+constexpr MetricFamily kStreamAudio{"kestrine_stream_audio_bitrate_bytes_per_second",
                                   "The audio elementary stream's measured rate"};
-constexpr MetricSpec kStreamErrors{"kestrine_stream_errors", "Errors the analyser counted over the probe window"};
-constexpr MetricSpec kStreamMismatch{"kestrine_stream_mismatch",
+constexpr MetricFamily kStreamErrors{"kestrine_stream_errors", "Errors the analyser counted over the probe window"};
+constexpr MetricFamily kStreamMismatch{"kestrine_stream_mismatch",
                                      "A value the stream carries that the configuration says otherwise"};
 
 // The configured rates, in kbit/s on the encoder, exposed in bytes per second.
 struct ConfiguredRate {
-  MetricSpec metric;
+  MetricFamily metric;
   std::int32_t config::EncoderConfiguration::*field;
 };
 constexpr std::array<ConfiguredRate, 4> kConfiguredRates{{
@@ -78,16 +78,16 @@ constexpr std::array<std::string_view, kStreamCheckCount> kStreamCheckNames{
 // One registry per answer: a scrape shows exactly what this probe found.
 class Exposition final {
  public:
-  void Set(const MetricSpec& spec, const prometheus::Labels& labels, double value) {
-    auto [at, added] = families_.try_emplace(spec.name, nullptr);
+  void Set(const MetricFamily& family, const prometheus::Labels& labels, double value) {
+    auto [at, added] = families_.try_emplace(family.name, nullptr);
     if (added) {
       at->second =
-          &prometheus::BuildGauge().Name(std::string(spec.name)).Help(std::string(spec.help)).Register(registry_);
+          &prometheus::BuildGauge().Name(std::string(family.name)).Help(std::string(family.help)).Register(registry_);
     }
     at->second->Add(labels).Set(value);
   }
-  void Set(const MetricSpec& spec, double value) { Set(spec, {}, value); }
-  void Flag(const MetricSpec& spec, bool on) { Set(spec, on ? 1.0 : 0.0); }
+  void Set(const MetricFamily& family, double value) { Set(family, {}, value); }
+  void Flag(const MetricFamily& family, bool on) { Set(family, on ? 1.0 : 0.0); }
 
   [[nodiscard]] std::string Text() const {
     std::ostringstream text;

@@ -155,14 +155,14 @@ std::optional<double> ParseNumber(std::string_view text) {
   return value;
 }
 
-std::vector<std::size_t> ParseEncoderPositions(std::string_view list, std::size_t count, const std::string& spec) {
+std::vector<std::size_t> ParseEncoderPositions(std::string_view list, std::size_t count, const std::string& option) {
   std::vector<std::size_t> positions;
   for (std::size_t from = 0; from <= list.size();) {
     const std::size_t comma = std::min(list.find(',', from), list.size());
     const std::optional<double> n = ParseNumber(list.substr(from, comma - from));
     if (!n || *n < 1 || *n != static_cast<double>(static_cast<std::size_t>(*n)) ||
         static_cast<std::size_t>(*n) > count) {
-      throw UsageError{"--stream-fault " + spec + ": \"" + std::string(list.substr(from, comma - from)) +
+      throw UsageError{"--stream-fault " + option + ": \"" + std::string(list.substr(from, comma - from)) +
                        "\" is not one of the encoders 1 to " + std::to_string(count)};
     }
     positions.push_back(static_cast<std::size_t>(*n));
@@ -171,11 +171,11 @@ std::vector<std::size_t> ParseEncoderPositions(std::string_view list, std::size_
   return positions;
 }
 
-StreamFaultChoice ParseStreamFault(const std::string& spec, std::size_t count) {
+StreamFaultChoice ParseStreamFault(const std::string& option, std::size_t count) {
   StreamFaultChoice choice;
-  std::string_view rest(spec);
+  std::string_view rest(option);
   if (const std::size_t colon = rest.find(':'); colon != std::string_view::npos) {
-    choice.encoders = ParseEncoderPositions(rest.substr(0, colon), count, spec);
+    choice.encoders = ParseEncoderPositions(rest.substr(0, colon), count, option);
     rest.remove_prefix(colon + 1);
   }
   const std::size_t equals = rest.find('=');
@@ -185,12 +185,12 @@ StreamFaultChoice ParseStreamFault(const std::string& spec, std::size_t count) {
   if (kind == kStreamFaultKinds.end()) {
     std::string known;
     for (const StreamFaultKind& k : kStreamFaultKinds) known += (known.empty() ? "" : ", ") + std::string(k.name);
-    throw UsageError{"--stream-fault " + spec + ": \"" + std::string(name) + "\" is none of " + known};
+    throw UsageError{"--stream-fault " + option + ": \"" + std::string(name) + "\" is none of " + known};
   }
   choice.kind = &*kind;
   if (kind->unit.empty()) {
     if (equals != std::string_view::npos)
-      throw UsageError{"--stream-fault " + spec + ": " + std::string(name) + " takes no value"};
+      throw UsageError{"--stream-fault " + option + ": " + std::string(name) + " takes no value"};
     return choice;
   }
   const std::optional<double> value =
@@ -199,7 +199,7 @@ StreamFaultChoice ParseStreamFault(const std::string& spec, std::size_t count) {
   if (!value || !whole || *value < kind->least || *value > kind->most) {
     char range[64];
     std::snprintf(range, sizeof range, "%g to %g", kind->least, kind->most);
-    throw UsageError{"--stream-fault " + spec + ": give " + std::string(name) + "=" + std::string(kind->unit) + ", " +
+    throw UsageError{"--stream-fault " + option + ": give " + std::string(name) + "=" + std::string(kind->unit) + ", " +
                      (kind->unit == "MS" ? "whole milliseconds " : "") + range};
   }
   choice.value = *value;
@@ -209,7 +209,7 @@ StreamFaultChoice ParseStreamFault(const std::string& spec, std::size_t count) {
 // The faults every encoder shows, then those of each encoder named: its own on top of every encoder's.
 void ApplyStreamFaults(const RawOptions& raw, SimulatorSettings& settings) {
   std::vector<StreamFaultChoice> choices;
-  for (const std::string& spec : raw.streamFaults) choices.push_back(ParseStreamFault(spec, settings.fleet.count));
+  for (const std::string& option : raw.streamFaults) choices.push_back(ParseStreamFault(option, settings.fleet.count));
   for (const StreamFaultChoice& choice : choices) {
     if (choice.encoders.empty()) choice.kind->apply(settings.streamFaults, choice.value);
   }
