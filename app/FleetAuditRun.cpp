@@ -20,7 +20,7 @@ constexpr std::string_view kUnreadable = "Configuration could not be read";
 struct ReadCancelled {};
 
 // What one read says, kept as the encoder's failure; a cancelled audit ends the read at its next slice.
-class AuditFeedback final : public net::OperatorFeedback {
+class AuditFeedback final : public net::UnattendedFeedback {
  public:
   explicit AuditFeedback(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
 
@@ -28,12 +28,6 @@ class AuditFeedback final : public net::OperatorFeedback {
     Note(text);
   }
   void ExplainFailure(std::string_view detail) override { Note(detail); }
-  void ClearLog() override {}
-  void AddLogLine(std::string_view /*text*/, net::LogLineKind /*kind*/) override {}
-  void EncoderAnswered(const config::EncoderConfiguration& /*entry*/, bool /*answered*/) override {}
-  void RecordChanged(const config::EncoderConfiguration& /*entry*/) override {}
-  void BeginWait() override {}
-  void EndWait() override {}
   void KeepAlive() override {
     if (cancelled_) throw ReadCancelled{};
   }

@@ -25,18 +25,13 @@ struct JobOutput {
 
 // The operations' messages as lines: tips and log lines on stdout, warnings and
 // plain messages on stderr, each behind its stream's prefix ("ADDR: " or nothing).
-class ConsoleFeedback final : public net::OperatorFeedback {
+class ConsoleFeedback final : public net::UnattendedFeedback {
  public:
   ConsoleFeedback(JobOutput& output, std::string outPrefix, std::string errPrefix);
 
   void ShowMessage(net::MessageStyle style, net::MessageOwner owner, std::string_view text) override;
   void ExplainFailure(std::string_view detail) override { Error(detail); }
-  void ClearLog() override {}
   void AddLogLine(std::string_view text, net::LogLineKind kind) override;
-  void EncoderAnswered(const config::EncoderConfiguration& /*entry*/, bool /*answered*/) override {}
-  void RecordChanged(const config::EncoderConfiguration& /*entry*/) override {}
-  void BeginWait() override {}
-  void EndWait() override {}
 
   void Error(std::string_view text) { output_.Print(Stream::Err, errPrefix_, text); }
   void Say(std::string_view text) { output_.Print(Stream::Out, outPrefix_, text); }

@@ -10,7 +10,7 @@ namespace kestrine::exporter {
 // Nobody watches a probe: the first message an operation would have put before
 // the operator, or explained where the desktop has none, becomes the probe's
 // failure reason; the rest is dropped.
-class ProbeFeedback final : public net::OperatorFeedback {
+class ProbeFeedback final : public net::UnattendedFeedback {
  public:
   void ShowMessage(net::MessageStyle /*style*/, net::MessageOwner /*owner*/, std::string_view text) override {
     if (firstMessage_.empty()) firstMessage_ = text;
@@ -18,12 +18,6 @@ class ProbeFeedback final : public net::OperatorFeedback {
   void ExplainFailure(std::string_view detail) override {
     if (firstMessage_.empty()) firstMessage_ = detail;
   }
-  void ClearLog() override {}
-  void AddLogLine(std::string_view /*text*/, net::LogLineKind /*kind*/) override {}
-  void EncoderAnswered(const config::EncoderConfiguration& /*entry*/, bool /*answered*/) override {}
-  void RecordChanged(const config::EncoderConfiguration& /*entry*/) override {}
-  void BeginWait() override {}
-  void EndWait() override {}
 
   [[nodiscard]] const std::string& FirstMessage() const { return firstMessage_; }
 

@@ -48,6 +48,18 @@ class OperatorFeedback {
   virtual void Pause(std::chrono::milliseconds duration);
 };
 
+// Feedback with no window behind it (a script, a probe, an audit in the background): the calls that only
+// change what a window shows do nothing; what the operations say is the subclass's to keep.
+class UnattendedFeedback : public OperatorFeedback {
+ public:
+  void ClearLog() override {}
+  void AddLogLine(std::string_view /*text*/, LogLineKind /*kind*/) override {}
+  void EncoderAnswered(const config::EncoderConfiguration& /*entry*/, bool /*answered*/) override {}
+  void RecordChanged(const config::EncoderConfiguration& /*entry*/) override {}
+  void BeginWait() override {}
+  void EndWait() override {}
+};
+
 // Shows the wait cursor for as long as it lives.
 class WaitScope final {
  public:

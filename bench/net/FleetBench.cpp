@@ -48,16 +48,10 @@ std::unique_ptr<sim::EncoderFleet> StartFleet(std::size_t count, benchmark::Stat
   return fleet;
 }
 
-class QuietFeedback final : public net::OperatorFeedback {
+class QuietFeedback final : public net::UnattendedFeedback {
  public:
   void ShowMessage(net::MessageStyle, net::MessageOwner, std::string_view) override {}
   void ExplainFailure(std::string_view) override {}
-  void ClearLog() override {}
-  void AddLogLine(std::string_view, net::LogLineKind) override {}
-  void EncoderAnswered(const kestrine::config::EncoderConfiguration&, bool) override {}
-  void RecordChanged(const kestrine::config::EncoderConfiguration&) override {}
-  void BeginWait() override {}
-  void EndWait() override {}
 };
 
 // found/sent: how many of the fleet's replies the search handed on; last_reply_ms:
